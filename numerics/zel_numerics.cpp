@@ -1,0 +1,9 @@
+#include "zel_numerics.h"
+
+#include "zel_version.h"
+
+namespace zel {
+
+const char* ZelNumVersion() noexcept { return ZelVersion(); }
+
+}  // namespace zel
