@@ -77,7 +77,6 @@ class TComponent : public TPersistent {
   TComponent* FOwner = nullptr;
   std::string FName;
   std::vector<TComponent*> FComponents;
-  bool FDestroying = false;
 };
 
 }  // namespace zel

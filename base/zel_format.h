@@ -41,8 +41,12 @@ std::string FormatInt(long long Value, int Width = 0);
 /// Text right-aligned with blanks in at least Width characters.
 std::string PadLeft(std::string Text, int Width);
 
-/// Shortest text that reads back as the same double ("0.1", "1E+300",
-/// "-2.5E-7"), for messages and files that must round-trip exactly.
+/// Shortest text that reads back as the same double, for messages and files
+/// that must round-trip exactly: the fewest significant digits that identify
+/// X, in plain notation for 1E-5 <= |X| < 1E15 ("0.1", "-0.00025",
+/// "120000"), otherwise one digit, the further digits after a "." when there
+/// are any, "E", the exponent sign and the exponent without leading zeros
+/// ("1E+300", "-2.5E-7"). Zeros are "0" and "-0"; non-finite values as above.
 std::string FloatToStrShortest(double X);
 
 }  // namespace zel

@@ -2,7 +2,8 @@
 //
 // One generator serves the whole process; it is deterministic for a given
 // RandSeed so that tests can pin it. It is a PCG-XSH-RR generator with 64 bits
-// of state; SetRandSeed derives the state from a 32-bit seed. Calls are
+// of state and PCG's default increment; SetRandSeed takes SplitMix64 of the
+// 32-bit seed as the state. Random() uses 27 + 26 bits of two outputs. Calls are
 // serialised, so concurrent use is safe (but interleaving is not defined).
 #pragma once
 

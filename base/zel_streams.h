@@ -85,6 +85,7 @@ class TFileStream : public TStream {
   std::string FTempName;  // non-empty while a created file is pending
   std::FILE* FFile = nullptr;
   int FUncaught = 0;
+  int FLastOp = 0;  // 0 none, 1 read, 2 write: stdio needs a flush or seek between the two
   bool FWriteFailed = false;
 };
 

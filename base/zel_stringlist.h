@@ -39,7 +39,8 @@ class TStringList : public TPersistent {
   bool Sorted() const noexcept { return FSorted; }
   void SetSorted(bool Value);
   bool CaseSensitive() const noexcept { return FCaseSensitive; }
-  void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+  /// A sorted list is sorted again under the new comparison.
+  void SetCaseSensitive(bool Value);
   /// Whether a sorted list accepts equal strings.
   bool Duplicates() const noexcept { return FDuplicates; }
   void SetDuplicates(bool Value) { FDuplicates = Value; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -56,5 +57,16 @@ std::string ChangeFileExt(const std::string& FileName, const std::string& Extens
 std::string TempFileNameBeside(const std::string& Target);
 /// Renames From over To (atomically on one file system); false on failure.
 bool ReplaceFile(const std::string& From, const std::string& To);
+
+/// Creates a new, empty temporary file beside Target (never an existing one;
+/// with Target's permissions when Target exists) and opens it for reading
+/// and writing. TempName receives its name. Null with errno set on failure
+/// (EISDIR when Target is a folder).
+std::FILE* CreateTempFileBeside(const std::string& Target, std::string& TempName);
+/// Finishes a file made by CreateTempFileBeside: flushes it to disk, closes
+/// it and renames it over Target. When WritesOK is false or a step fails,
+/// the temporary file is removed and Target is left untouched. Returns 0,
+/// or the errno value of the failure (EIO when WritesOK was false).
+int CommitTempFile(std::FILE* File, const std::string& TempName, const std::string& Target, bool WritesOK);
 
 }  // namespace zel

@@ -56,6 +56,10 @@ class TTextFile {
   bool SeekEof();
   /// Next character without consuming it; false at the end.
   bool PeekChar(char& Ch);
+  /// The character Offset places ahead (0: the next one, as PeekChar)
+  /// without consuming anything; false when the text ends before it. Lets a
+  /// parser look at a short prefix before it decides to consume it.
+  bool PeekCharAt(std::size_t Offset, char& Ch);
   /// Consumes one character; false at the end.
   bool ReadChar(char& Ch);
   /// Reads the rest of the current line (without its line break) and moves
@@ -96,7 +100,8 @@ class TTextFile {
 
  private:
   enum class Mode { Closed, ReadFile, ReadString, Write };
-  bool Fill();  // refills the read buffer; false at the end
+  bool Fill();       // refills the read buffer; false at the end
+  bool ReadChunk();  // appends the next chunk of the file; false at the end
   void WriteRaw(const char* Data, std::size_t Count);
 
   Mode FMode = Mode::Closed;

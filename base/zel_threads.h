@@ -15,7 +15,9 @@ int CPUCount() noexcept;
 
 /// A worker thread: derive, override Execute, then Start and WaitFor.
 /// An exception leaving Execute is kept and raised again by WaitFor in the
-/// waiting thread. The destructor waits for a running thread.
+/// waiting thread. The destructor waits for a running thread, but by then
+/// the derived part is gone: a class whose Execute uses its own members
+/// calls WaitFor before it is destroyed.
 class TThread : public TObject {
  public:
   TThread() = default;

@@ -1,4 +1,6 @@
-// A program built against the installed library.
+// Example: a program built against the installed library (the install test
+// builds it through find_package(zel) and through pkg-config).
+
 #include <zel_base.h>
 #include <zel_chemistry.h>
 #include <zel_numerics.h>

@@ -1,0 +1,173 @@
+// The header reader of ASC text files: four lines (comment, column count,
+// row count, flags). Only the header is read; the file size bounds what the
+// counts may announce, so a hostile header cannot make a caller allocate
+// storage that the file could never fill.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "zel_base.h"
+#include "zel_strutils.h"
+
+namespace zel {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* F) const noexcept { std::fclose(F); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Line reader over a stdio file that counts the bytes it has consumed, line
+// breaks included, so the caller knows where the data after the header starts.
+class THeaderLines {
+ public:
+  explicit THeaderLines(std::FILE* F) : FFile(F) {}
+
+  // False when no character is left (or the file cannot be read); a last
+  // line without a line break is still a line.
+  bool ReadLine(std::string& Line) {
+    Line.clear();
+    char Ch;
+    if (!Get(Ch)) return false;
+    for (;;) {
+      if (Ch == '\n') return true;
+      if (Ch == '\r') {
+        char Next;
+        if (Peek(Next) && Next == '\n') Get(Next);
+        return true;
+      }
+      Line.push_back(Ch);
+      if (!Get(Ch)) return true;
+    }
+  }
+
+  std::uint64_t Consumed() const noexcept { return FConsumed; }
+  bool Failed() const noexcept { return FFailed; }
+
+ private:
+  bool Fill() {
+    if (FFailed) return false;
+    FLen = std::fread(FBuf.data(), 1, FBuf.size(), FFile);
+    FPos = 0;
+    if (FLen == 0 && std::ferror(FFile)) FFailed = true;
+    return FLen > 0;
+  }
+  bool Peek(char& Ch) {
+    if (FPos >= FLen && !Fill()) return false;
+    Ch = FBuf[FPos];
+    return true;
+  }
+  bool Get(char& Ch) {
+    if (!Peek(Ch)) return false;
+    ++FPos;
+    ++FConsumed;
+    return true;
+  }
+
+  std::FILE* FFile;
+  std::array<char, 4096> FBuf{};
+  std::size_t FLen = 0;
+  std::size_t FPos = 0;
+  std::uint64_t FConsumed = 0;
+  bool FFailed = false;
+};
+
+bool IsBlank(char Ch) noexcept { return Ch == ' ' || Ch == '\t'; }
+
+// A count line: optional blanks, then decimal digits (at most INT32_MAX),
+// then a TAB, blank, ';' or the end of the line. No sign is accepted.
+bool ParseCount(std::string_view Line, int& Count) {
+  std::size_t I = 0;
+  while (I < Line.size() && IsBlank(Line[I])) ++I;
+  const std::size_t First = I;
+  std::int64_t Value = 0;
+  while (I < Line.size() && Line[I] >= '0' && Line[I] <= '9') {
+    Value = Value * 10 + (Line[I] - '0');
+    if (Value > std::numeric_limits<std::int32_t>::max()) return false;
+    ++I;
+  }
+  if (I == First) return false;
+  if (I < Line.size() && !IsBlank(Line[I]) && Line[I] != ';') return false;
+  Count = static_cast<int>(Value);
+  return true;
+}
+
+// The flag line: three or four words TRUE/FALSE (any ASCII case) separated by
+// blanks, ending at a TAB, a ';' or the end of the line.
+bool ParseFlags(std::string_view Line, std::array<bool, 4>& Flags) {
+  std::size_t I = 0;
+  while (I < Line.size() && IsBlank(Line[I])) ++I;
+  std::size_t End = Line.find_first_of("\t;", I);
+  if (End == std::string_view::npos) End = Line.size();
+  Flags = {false, false, false, false};
+  int NFlags = 0;
+  while (I < End) {
+    if (Line[I] == ' ') {
+      ++I;
+      continue;
+    }
+    std::size_t WordEnd = I;
+    while (WordEnd < End && Line[WordEnd] != ' ') ++WordEnd;
+    const std::string_view Word = Line.substr(I, WordEnd - I);
+    if (NFlags == 4) return false;
+    if (SameText(Word, "TRUE"))
+      Flags[NFlags] = true;
+    else if (!SameText(Word, "FALSE"))
+      return false;
+    ++NFlags;
+    I = WordEnd;
+  }
+  return NFlags >= 3;
+}
+
+}  // namespace
+
+int ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int& NCols, int& NRows,
+                    bool& RowAttrib, bool& ColNames, bool& RowNames, bool& NominalVars) {
+  std::error_code Ec;
+  if (!std::filesystem::is_regular_file(FileName, Ec)) return ascErrNoFile;
+  const std::uintmax_t FileSize = std::filesystem::file_size(FileName, Ec);
+  if (Ec) return ascErrNoFile;
+  FilePtr File(std::fopen(FileName.c_str(), "rb"));
+  if (!File) return ascErrNoFile;
+
+  THeaderLines Lines(File.get());
+  std::string Line1, Line;
+  int Cols = 0, Rows = 0;
+  std::array<bool, 4> Flags{};
+
+  if (!Lines.ReadLine(Line1)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
+  if (Line1.size() >= 3 && Line1.compare(0, 3, "\xEF\xBB\xBF") == 0) Line1.erase(0, 3);
+
+  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
+  if (!ParseCount(Line, Cols)) return ascErrBadNCols;
+  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
+  if (!ParseCount(Line, Rows)) return ascErrBadNRows;
+  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
+  if (Lines.Failed()) return ascErrNoFile;  // a read error inside a line cuts it short
+  if (!ParseFlags(Line, Flags)) return ascErrBadFlags;
+
+  // Every value takes at least one character and one separator, the last
+  // one possibly without its separator.
+  const std::uint64_t Remaining = FileSize > Lines.Consumed() ? FileSize - Lines.Consumed() : 0;
+  const std::uint64_t NValues = static_cast<std::uint64_t>(Cols) * static_cast<std::uint64_t>(Rows);
+  if (NValues > (Remaining + 1) / 2) return ascErrTooLarge;
+
+  Comment = std::move(Line1);
+  NCols = Cols;
+  NRows = Rows;
+  RowAttrib = Flags[0];
+  ColNames = Flags[1];
+  RowNames = Flags[2];
+  NominalVars = Flags[3];
+  return 0;
+}
+
+}  // namespace zel

@@ -1,0 +1,29 @@
+// Commands of the zel tool. Each command gets its arguments (after the
+// command word) and returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zeltool {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* usage;
+  const char* summary;
+  int (*run)(const Args& args);
+};
+
+/// All commands, in the order --help lists them.
+const std::vector<Command>& Commands();
+
+int RunDemo(const Args& args);
+int RunCrc(const Args& args);
+int RunFormat(const Args& args);
+
+/// Folder of the bundled data (the source tree's data/ or the installed copy).
+std::string DataDir();
+
+}  // namespace zeltool
