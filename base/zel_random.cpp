@@ -60,8 +60,8 @@ constexpr TGenerator MakeInitialGenerator() {
 }
 
 // Constant-initialised, so it is usable from any static initialiser.
-std::mutex GenLock;
-TGenerator Gen = MakeInitialGenerator();
+constinit std::mutex GenLock;
+constinit TGenerator Gen = MakeInitialGenerator();
 
 }  // namespace
 

@@ -21,6 +21,8 @@ install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/zelConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/zel)
 
+# The .pc file finds the prefix relative to itself, so an installed tree can move.
+file(RELATIVE_PATH ZEL_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cmake/zel.pc.in
   ${CMAKE_CURRENT_BINARY_DIR}/zel.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zel.pc

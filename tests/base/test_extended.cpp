@@ -57,7 +57,7 @@ TEST(Extended, KnownEncodings) {
 }
 
 TEST(Extended, AgreesWithTheMachineLayout) {
-  const long double specials[] = {0.0L,
+  const long double samples[] = {0.0L,
                                   -0.0L,
                                   1.0L,
                                   -1.0L,
@@ -79,7 +79,7 @@ TEST(Extended, AgreesWithTheMachineLayout) {
                                   std::nanl("0x123456789"),
                                   static_cast<long double>(1e-310),
                                   static_cast<long double>(std::numeric_limits<double>::max())};
-  for (long double x : specials) ExpectRoundTrip(x);
+  for (long double x : samples) ExpectRoundTrip(x);
 
   // Random normals and denormals over the whole exponent range.
   std::mt19937_64 gen(3);
