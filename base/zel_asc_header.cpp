@@ -4,10 +4,8 @@
 // storage that the file could never fill.
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,66 +16,6 @@
 namespace zel {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* F) const noexcept { std::fclose(F); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Line reader over a stdio file that counts the bytes it has consumed, line
-// breaks included, so the caller knows where the data after the header starts.
-class THeaderLines {
- public:
-  explicit THeaderLines(std::FILE* F) : FFile(F) {}
-
-  // False when no character is left (or the file cannot be read); a last
-  // line without a line break is still a line.
-  bool ReadLine(std::string& Line) {
-    Line.clear();
-    char Ch;
-    if (!Get(Ch)) return false;
-    for (;;) {
-      if (Ch == '\n') return true;
-      if (Ch == '\r') {
-        char Next;
-        if (Peek(Next) && Next == '\n') Get(Next);
-        return true;
-      }
-      Line.push_back(Ch);
-      if (!Get(Ch)) return true;
-    }
-  }
-
-  std::uint64_t Consumed() const noexcept { return FConsumed; }
-  bool Failed() const noexcept { return FFailed; }
-
- private:
-  bool Fill() {
-    if (FFailed) return false;
-    FLen = std::fread(FBuf.data(), 1, FBuf.size(), FFile);
-    FPos = 0;
-    if (FLen == 0 && std::ferror(FFile)) FFailed = true;
-    return FLen > 0;
-  }
-  bool Peek(char& Ch) {
-    if (FPos >= FLen && !Fill()) return false;
-    Ch = FBuf[FPos];
-    return true;
-  }
-  bool Get(char& Ch) {
-    if (!Peek(Ch)) return false;
-    ++FPos;
-    ++FConsumed;
-    return true;
-  }
-
-  std::FILE* FFile;
-  std::array<char, 4096> FBuf{};
-  std::size_t FLen = 0;
-  std::size_t FPos = 0;
-  std::uint64_t FConsumed = 0;
-  bool FFailed = false;
-};
 
 bool IsBlank(char Ch) noexcept { return Ch == ' ' || Ch == '\t'; }
 
@@ -135,28 +73,36 @@ int ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int& NCol
   if (!std::filesystem::is_regular_file(FileName, Ec)) return ascErrNoFile;
   const std::uintmax_t FileSize = std::filesystem::file_size(FileName, Ec);
   if (Ec) return ascErrNoFile;
-  FilePtr File(std::fopen(FileName.c_str(), "rb"));
-  if (!File) return ascErrNoFile;
 
-  THeaderLines Lines(File.get());
   std::string Line1, Line;
   int Cols = 0, Rows = 0;
   std::array<bool, 4> Flags{};
-
-  if (!Lines.ReadLine(Line1)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
-  if (Line1.size() >= 3 && Line1.compare(0, 3, "\xEF\xBB\xBF") == 0) Line1.erase(0, 3);
-
-  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
-  if (!ParseCount(Line, Cols)) return ascErrBadNCols;
-  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
-  if (!ParseCount(Line, Rows)) return ascErrBadNRows;
-  if (!Lines.ReadLine(Line)) return Lines.Failed() ? ascErrNoFile : ascErrTruncated;
-  if (Lines.Failed()) return ascErrNoFile;  // a read error inside a line cuts it short
-  if (!ParseFlags(Line, Flags)) return ascErrBadFlags;
+  std::uint64_t HeaderSize = 0;
+  try {
+    TTextFile File;
+    File.Reset(FileName);
+    // A last line without a line break is still a line.
+    auto NextLine = [&File](std::string& L) {
+      if (File.Eof()) return false;
+      File.ReadLn(L);
+      return true;
+    };
+    if (!NextLine(Line1)) return ascErrTruncated;
+    if (Line1.size() >= 3 && Line1.compare(0, 3, "\xEF\xBB\xBF") == 0) Line1.erase(0, 3);
+    if (!NextLine(Line)) return ascErrTruncated;
+    if (!ParseCount(Line, Cols)) return ascErrBadNCols;
+    if (!NextLine(Line)) return ascErrTruncated;
+    if (!ParseCount(Line, Rows)) return ascErrBadNRows;
+    if (!NextLine(Line)) return ascErrTruncated;
+    if (!ParseFlags(Line, Flags)) return ascErrBadFlags;
+    HeaderSize = File.Position();
+  } catch (const EInOutError&) {
+    return ascErrNoFile;  // vanished or unreadable while reading
+  }
 
   // Every value takes at least one character and one separator, the last
   // one possibly without its separator.
-  const std::uint64_t Remaining = FileSize > Lines.Consumed() ? FileSize - Lines.Consumed() : 0;
+  const std::uint64_t Remaining = FileSize > HeaderSize ? FileSize - HeaderSize : 0;
   const std::uint64_t NValues = static_cast<std::uint64_t>(Cols) * static_cast<std::uint64_t>(Rows);
   if (NValues > (Remaining + 1) / 2) return ascErrTooLarge;
 

@@ -81,17 +81,7 @@ TFileStream::TFileStream(const std::string& FileName, unsigned Mode)
   int Err = 0;
   switch (Mode & 3u) {
     case fmOpenRead:
-      FFile = std::fopen(FileName.c_str(), "rbe");
-      Err = errno;
-      if (FFile != nullptr) {
-        // A directory opens for reading on POSIX but is no file.
-        struct stat St {};
-        if (::fstat(::fileno(FFile), &St) == 0 && S_ISDIR(St.st_mode)) {
-          std::fclose(FFile);
-          FFile = nullptr;
-          Err = EISDIR;
-        }
-      }
+      FFile = OpenFileForReading(FileName, Err);
       break;
     case fmOpenWrite: {
       // Write-only without truncation, as the mode promises.

@@ -260,4 +260,19 @@ int CommitTempFile(std::FILE* File, const std::string& TempName, const std::stri
   return Err;
 }
 
+std::FILE* OpenFileForReading(const std::string& FileName, int& Err) {
+  errno = 0;
+  std::FILE* File = std::fopen(FileName.c_str(), "rbe");
+  Err = errno;
+  if (File != nullptr) {
+    struct stat St {};
+    if (::fstat(::fileno(File), &St) == 0 && S_ISDIR(St.st_mode)) {
+      std::fclose(File);
+      File = nullptr;
+      Err = EISDIR;
+    }
+  }
+  return File;
+}
+
 }  // namespace zel

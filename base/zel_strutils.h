@@ -68,5 +68,8 @@ std::FILE* CreateTempFileBeside(const std::string& Target, std::string& TempName
 /// the temporary file is removed and Target is left untouched. Returns 0,
 /// or the errno value of the failure (EIO when WritesOK was false).
 int CommitTempFile(std::FILE* File, const std::string& TempName, const std::string& Target, bool WritesOK);
+/// Opens an existing regular file for binary reading; null on failure with
+/// Err set to the errno value (EISDIR for a folder, which POSIX would open).
+std::FILE* OpenFileForReading(const std::string& FileName, int& Err);
 
 }  // namespace zel

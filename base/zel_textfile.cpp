@@ -184,17 +184,8 @@ TTextFile::~TTextFile() {
 
 void TTextFile::Reset(const std::string& FileName) {
   Close();
-  std::FILE* File = std::fopen(FileName.c_str(), "rbe");
-  int Err = errno;
-  if (File != nullptr) {
-    // A directory opens for reading on POSIX but is no file.
-    struct stat St {};
-    if (::fstat(::fileno(File), &St) == 0 && S_ISDIR(St.st_mode)) {
-      std::fclose(File);
-      File = nullptr;
-      Err = EISDIR;
-    }
-  }
+  int Err = 0;
+  std::FILE* File = OpenFileForReading(FileName, Err);
   if (File == nullptr) {
     if (Err == ENOENT) throw EInOutError("File not found: " + FileName);
     throw EInOutError(FileMessage("Cannot open file", FileName, Err));
@@ -203,6 +194,7 @@ void TTextFile::Reset(const std::string& FileName) {
   FFileName = FileName;
   FBuffer.clear();
   FPos = 0;
+  FBufferStart = 0;
   FMode = Mode::ReadFile;
 }
 
@@ -210,6 +202,7 @@ void TTextFile::ResetFromString(std::string Text) {
   Close();
   FBuffer = std::move(Text);
   FPos = 0;
+  FBufferStart = 0;
   FFileName.clear();
   FMode = Mode::ReadString;
 }
@@ -284,6 +277,7 @@ bool TTextFile::Fill() {
     if (FMode != Mode::ReadString) RaiseNotForInput(FMode == Mode::Closed);
     return false;
   }
+  FBufferStart += FBuffer.size();
   FBuffer.clear();
   FPos = 0;
   return ReadChunk();
@@ -305,6 +299,7 @@ bool TTextFile::PeekCharAt(std::size_t Offset, char& Ch) {
     if (FMode != Mode::ReadFile) return false;
     // Keep the unread tail and append chunks behind it: linear in Offset.
     FBuffer.erase(0, FPos);
+    FBufferStart += FPos;
     FPos = 0;
     while (FBuffer.size() <= Offset)
       if (!ReadChunk()) return false;

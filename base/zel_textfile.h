@@ -60,6 +60,8 @@ class TTextFile {
   /// without consuming anything; false when the text ends before it. Lets a
   /// parser look at a short prefix before it decides to consume it.
   bool PeekCharAt(std::size_t Offset, char& Ch);
+  /// Number of bytes consumed from the start of the text.
+  std::uint64_t Position() const noexcept { return FBufferStart + FPos; }
   /// Consumes one character; false at the end.
   bool ReadChar(char& Ch);
   /// Reads the rest of the current line (without its line break) and moves
@@ -110,6 +112,7 @@ class TTextFile {
   std::FILE* FFile = nullptr;
   std::string FBuffer;  // read buffer (or the whole text for ResetFromString)
   std::size_t FPos = 0;
+  std::uint64_t FBufferStart = 0;  // offset of FBuffer[0] in the text
   bool FWriteFailed = false;
 };
 
