@@ -2,10 +2,10 @@
 // when present, zlib's crc32. Prints the ratio to zlib at the end.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "bench_common.h"
 #include "zel_base.h"
 #include "zel_random.h"
 #ifdef ZEL_HAVE_ZLIB
@@ -51,19 +51,6 @@ void BM_Crc32Zlib(benchmark::State& state) {
 BENCHMARK(BM_Crc32Zlib)->Unit(benchmark::kMillisecond);
 #endif
 
-// Best-of-n wall time of one call, for the ratio line.
-template <class F>
-double BestSeconds(F f, int n = 7) {
-  double best = 1e300;
-  for (int i = 0; i < n; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    benchmark::DoNotOptimize(f());
-    const std::chrono::duration<double> dt = std::chrono::steady_clock::now() - t0;
-    if (dt.count() < best) best = dt.count();
-  }
-  return best;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,9 +59,9 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 #ifdef ZEL_HAVE_ZLIB
   const auto& d = Data();
-  const double ours = BestSeconds([&] { return zel::CalcNextCRC32(d.data(), d.size(), 0xFFFFFFFFu); });
-  const double peer = BestSeconds([&] { return crc32(0L, d.data(), static_cast<uInt>(d.size())); });
-  std::printf("ratio CalcNextCRC32(block) / zlib crc32 = %.2f (time; below 1 is faster)\n", ours / peer);
+  zelbench::PrintRatio(
+      "CalcNextCRC32(block)", "zlib crc32", [&] { return zel::CalcNextCRC32(d.data(), d.size(), 0xFFFFFFFFu); },
+      [&] { return crc32(0L, d.data(), static_cast<uInt>(d.size())); });
 #endif
   return 0;
 }
