@@ -2,10 +2,14 @@
 // Gaussian generator on top of it.
 #include "zel_random.h"
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <mutex>
 #include <random>
+
+#include "zel_exceptions.h"
 
 namespace zel {
 
@@ -61,6 +65,10 @@ constexpr TGenerator MakeInitialGenerator() {
 
 // Constant-initialised, so it is usable from any static initialiser.
 constinit std::mutex GenLock;
+// Procedures called after a reseed; a fixed table so that registering needs
+// no allocation and works from static initialisers.
+std::array<void (*)(), 16> Listeners{};
+std::atomic<std::size_t> ListenerCount{0};
 constinit TGenerator Gen = MakeInitialGenerator();
 
 }  // namespace
@@ -132,8 +140,23 @@ std::uint32_t RandSeed() {
 }
 
 void SetRandSeed(std::uint32_t Seed) {
+  {
+    std::lock_guard<std::mutex> lock(GenLock);
+    Gen.Reseed(Seed);
+  }
+  // Outside the lock: a listener may draw from the generator.
+  for (std::size_t i = 0, n = ListenerCount.load(); i < n; ++i) Listeners[i]();
+}
+
+void AddRandSeedListener(void (*Listener)()) {
+  if (Listener == nullptr) return;
   std::lock_guard<std::mutex> lock(GenLock);
-  Gen.Reseed(Seed);
+  const std::size_t n = ListenerCount.load();
+  for (std::size_t i = 0; i < n; ++i)
+    if (Listeners[i] == Listener) return;
+  if (n >= Listeners.size()) throw EZELError("AddRandSeedListener: too many listeners");
+  Listeners[n] = Listener;
+  ListenerCount.store(n + 1);
 }
 
 }  // namespace zel

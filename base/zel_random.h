@@ -21,7 +21,12 @@ double RandG(double Mean, double StdDev);
 void Randomize();
 /// The seed last set (by SetRandSeed or Randomize).
 std::uint32_t RandSeed();
-/// Restarts the generator from Seed.
+/// Restarts the generator from Seed (Randomize ends here too), then calls
+/// the registered listeners.
 void SetRandSeed(std::uint32_t Seed);
+/// Registers a procedure to call after every reseed, so that generators
+/// built on this one drop state that belongs to the old sequence (at most
+/// 16 procedures; registering one twice has no effect).
+void AddRandSeedListener(void (*Listener)());
 
 }  // namespace zel

@@ -322,3 +322,21 @@ TEST(BaseRandom, RoughDistributions) {
   EXPECT_NEAR(mean, 5.0, 0.03);  // sd of the mean 0.0045
   EXPECT_NEAR(sd, 2.0, 0.03);    // sd of the sd about 0.0032
 }
+
+namespace zel {
+namespace {
+
+int g_reseeds = 0;
+void CountReseed() { ++g_reseeds; }
+
+TEST(RandomListeners, CalledAfterEveryReseedOnce) {
+  AddRandSeedListener(&CountReseed);
+  AddRandSeedListener(&CountReseed);  // a second registration has no effect
+  g_reseeds = 0;
+  SetRandSeed(5);
+  Randomize();
+  EXPECT_EQ(g_reseeds, 2);
+}
+
+}  // namespace
+}  // namespace zel

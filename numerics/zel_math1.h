@@ -1,0 +1,7 @@
+// Scalar mathematics: scalar functions, scales, primes, bit helpers and
+// random numbers (zel_math1_scalar.h), and number text: scanning and writing
+// numbers in the library's notations (zel_math1_text.h).
+#pragma once
+
+#include "zel_math1_scalar.h"
+#include "zel_math1_text.h"
