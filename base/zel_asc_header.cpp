@@ -100,11 +100,17 @@ int ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int& NCol
     return ascErrNoFile;  // vanished or unreadable while reading
   }
 
-  // Every value takes at least one character and one separator, the last
-  // one possibly without its separator.
+  // Every item the header announces (each value, each column name, each
+  // row's attribute and name) takes at least one character and one
+  // separator, the last one possibly without its separator. Counting the
+  // names too keeps a file that announces no values from announcing a
+  // count that a caller would allocate names or rows for.
   const std::uint64_t Remaining = FileSize > HeaderSize ? FileSize - HeaderSize : 0;
-  const std::uint64_t NValues = static_cast<std::uint64_t>(Cols) * static_cast<std::uint64_t>(Rows);
-  if (NValues > (Remaining + 1) / 2) return ascErrTooLarge;
+  const auto C = static_cast<std::uint64_t>(Cols);
+  const auto R = static_cast<std::uint64_t>(Rows);
+  const std::uint64_t PerRow = C + (Flags[0] ? 1 : 0) + (Flags[2] ? 1 : 0);
+  const std::uint64_t NItems = R * PerRow + (Flags[1] ? C : 0);
+  if (NItems > (Remaining + 1) / 2) return ascErrTooLarge;
 
   Comment = std::move(Line1);
   NCols = Cols;

@@ -103,7 +103,7 @@ enum : int {
   ascErrBadNCols = -12,     // line 2 does not start with a column count >= 0
   ascErrBadNRows = -13,     // line 3 does not start with a row count >= 0
   ascErrBadFlags = -14,     // line 4 does not start with three or four TRUE/FALSE flags
-  ascErrTooLarge = -15,     // the counts announce more values than the file can hold
+  ascErrTooLarge = -15,     // the counts announce more items (values, names, row attributes) than the file can hold
 };
 
 /// Reads the four header lines of an ASC file: the comment (line 1, without
@@ -137,7 +137,9 @@ inline constexpr int tagNotInList = -1;
 /// of the tag (without a self-closing "/"), Content the text from the end of
 /// the tag up to the next tag with the entities &lt; &gt; &amp; &quot; &apos;
 /// and numeric character references decoded. When the next tag is the
-/// closing tag of this one it is consumed too. Pos is moved past what was
+/// closing tag of this one it is consumed too, unless that closing tag is
+/// itself in TagNames (then it is returned by the next call, so that the end
+/// of an empty "<matrix></matrix>" is seen). Pos is moved past what was
 /// read. TagName, when given, receives the tag's name. Runs in time linear
 /// in the text read.
 int ReadNextTagInString(std::string_view Text, std::size_t& Pos, const TStrArray& TagNames,

@@ -7,21 +7,13 @@
 
 #include "zel_base.h"
 #include "zel_format.h"
+#include "zel_strutils.h"
 
 namespace zel {
 
 namespace {
 
 bool IsBlank(char C) noexcept { return C == ' ' || C == '\t'; }
-
-char AsciiUpper(char C) noexcept { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C; }
-
-bool EqualIgnoreCase(std::string_view A, std::string_view B) noexcept {
-  if (A.size() != B.size()) return false;
-  for (std::size_t i = 0; i < A.size(); ++i)
-    if (AsciiUpper(A[i]) != AsciiUpper(B[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -103,7 +95,7 @@ bool StringContains(std::string_view S, std::string_view Part) {
 
 int StringIx(std::string_view S, const TStrArray& List, bool IgnoreCase) {
   for (std::size_t i = 0; i < List.size(); ++i)
-    if (IgnoreCase ? EqualIgnoreCase(S, List[i]) : S == List[i]) return static_cast<int>(i);
+    if (IgnoreCase ? SameText(S, List[i]) : S == List[i]) return static_cast<int>(i);
   return -1;
 }
 

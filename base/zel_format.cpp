@@ -109,7 +109,8 @@ std::string FormatScientific(long double X, int SigDigits) {
 }
 
 std::string FormatScientificWidth(long double X, int Width) {
-  const int sig = Width - 8 > 2 ? Width - 8 : 2;
+  // Compared before subtracting: Width - 8 would overflow for the most negative widths.
+  const int sig = Width > 10 ? Width - 8 : 2;
   return PadLeft(FormatScientific(X, sig), Width);
 }
 

@@ -254,6 +254,12 @@ std::string_view TrimXmlSpace(std::string_view S) {
   return S;
 }
 
+int TagIndex(const TStrArray& TagNames, std::string_view Name) {
+  for (std::size_t I = 0; I < TagNames.size(); ++I)
+    if (TagNames[I] == Name) return static_cast<int>(I);
+  return tagNotInList;
+}
+
 template <class Src>
 int ReadNextTag(Src& S, const TStrArray& TagNames, std::string& Attributes, std::string& Content,
                 std::string* TagName) {
@@ -307,15 +313,13 @@ int ReadNextTag(Src& S, const TStrArray& TagNames, std::string& Attributes, std:
 
   if (!SelfClosing) {
     ReadContent(S, Content);
-    if (!Name.empty() && Name[0] != '/') SkipClosingTag(S, Name);
+    // A closing tag that the caller listed ("/matrix") is a tag of its own:
+    // swallowing it here would hide the end of an empty element.
+    if (!Name.empty() && Name[0] != '/' && TagIndex(TagNames, "/" + Name) == tagNotInList)
+      SkipClosingTag(S, Name);
   }
 
-  int Index = tagNotInList;
-  for (std::size_t I = 0; I < TagNames.size(); ++I)
-    if (TagNames[I] == Name) {
-      Index = static_cast<int>(I);
-      break;
-    }
+  const int Index = TagIndex(TagNames, Name);
   if (TagName) *TagName = std::move(Name);
   return Index;
 }

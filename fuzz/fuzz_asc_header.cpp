@@ -42,9 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   switch (Result) {
     case 0:
       if (NCols < 0 || NRows < 0) Fail("negative count");
-      // Each announced value needs a character and a separator after the header.
-      if (static_cast<std::uint64_t>(NCols) * static_cast<std::uint64_t>(NRows) > (Size + 1) / 2)
-        Fail("counts beyond the file size");
+      // Each announced value, name and row attribute needs a character and a
+      // separator after the header.
+      {
+        const auto C = static_cast<std::uint64_t>(NCols);
+        const auto R = static_cast<std::uint64_t>(NRows);
+        const std::uint64_t Items = R * (C + (Flags[0] ? 1 : 0) + (Flags[2] ? 1 : 0)) + (Flags[1] ? C : 0);
+        if (Items > (Size + 1) / 2) Fail("counts beyond the file size");
+      }
       if (Comment.size() > Size) Fail("comment longer than the file");
       break;
     case zel::ascErrTruncated:

@@ -56,7 +56,11 @@ TEST(AscHeader, ReadsFourAndThreeFlagForms) {
   // LF endings, a byte-order mark, mixed-case flags and the older three-flag
   // form, which leaves the nominal flag false.
   Header L;
-  ASSERT_EQ(HeaderOf(Dir, "\xEF\xBB\xBF  fit data \n  1;cols\n4 ;rows\ntrue False TRUE;old form\n1\n2\n3\n4\n", L), 0);
+  ASSERT_EQ(HeaderOf(Dir,
+                     "\xEF\xBB\xBF  fit data \n  1;cols\n4 ;rows\ntrue False TRUE;old form\n"
+                     "1 \"a\" 9\n2 \"b\" 8\n3 \"c\" 7\n4 \"d\" 6\n",
+                     L),
+            0);
   EXPECT_EQ(L.Comment, "  fit data ");
   EXPECT_EQ(L.NCols, 1);
   EXPECT_EQ(L.NRows, 4);
@@ -68,7 +72,7 @@ TEST(AscHeader, ReadsFourAndThreeFlagForms) {
   // CR-only endings, counts alone on their lines, flags up to the end of the
   // line, and an empty comment.
   Header C;
-  ASSERT_EQ(HeaderOf(Dir, "\r2\r1\rFALSE FALSE  TRUE FALSE\r7 8\r", C), 0);
+  ASSERT_EQ(HeaderOf(Dir, "\r2\r1\rFALSE FALSE  TRUE FALSE\r\"r\" 7 8\r", C), 0);
   EXPECT_EQ(C.Comment, "");
   EXPECT_EQ(C.NCols, 2);
   EXPECT_EQ(C.NRows, 1);
@@ -139,4 +143,13 @@ TEST(AscHeader, CountsMustFitTheFile) {
   EXPECT_EQ(HeaderOf(Dir, "c\r\n3\r\n1\r\n" + Flags + "1 2 3", H), 0);
   EXPECT_EQ(HeaderOf(Dir, "c\r\n4\r\n1\r\n" + Flags + "1 2 3", H), ascErrTooLarge);
   EXPECT_EQ(HeaderOf(Dir, "c\r\n2\r\n2\r\n" + Flags + "1 2\r\n3 4\r\n", H), 0);
+
+  // Names and row attributes are items too: a file that announces no values
+  // must not announce more names or rows than it holds.
+  Header N;
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n2000000000\r\n0\r\nFALSE TRUE FALSE FALSE\r\n\"a\"\r\n", N), ascErrTooLarge);
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n0\r\n2000000000\r\nFALSE FALSE TRUE FALSE\r\n\"r\"\r\n", N), ascErrTooLarge);
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n0\r\n2000000000\r\nTRUE FALSE FALSE\r\n1\r\n", N), ascErrTooLarge);
+  ExpectUntouched(N);
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n1\r\n2\r\nTRUE TRUE TRUE FALSE\r\n\"v\"\r\n1 \"a\" 5\r\n2 \"b\" 6", N), 0);
 }

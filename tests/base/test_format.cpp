@@ -138,6 +138,7 @@ TEST(Format, WidthsPaddingAndNonFinite) {
   EXPECT_EQ(FormatScientificWidth(-12.345L, 12), "-1.235E+0001");
   // Fields narrower than the two-digit minimum overflow.
   EXPECT_EQ(FormatScientificWidth(5.0L, 4), " 5.0E+0000");
+  EXPECT_EQ(FormatFloat(5.0L, std::numeric_limits<int>::min(), -1), " 5.0E+0000");
   EXPECT_EQ(FormatFloat(12.345L, 16, -1), " 1.2345000E+0001");
   EXPECT_EQ(FormatFloat(3.14159L, 8, 2), "    3.14");
   EXPECT_EQ(FormatFloat(-1234.5L, 3, 1), "-1234.5");

@@ -118,6 +118,17 @@ TEST(XmlTags, AttributesSelfClosingAndClosingTags) {
   EXPECT_EQ(TagsOfMemoryFile(Doc), Expected);
 }
 
+TEST(XmlTags, ListedClosingTagIsNeverSwallowed) {
+  // The closing tag of an element is consumed with it only when the caller
+  // did not ask for it: the end of an empty matrix element must be seen.
+  const std::string Doc = "<matrix></matrix><matrix>\r\n</matrix ><numcols>0</numcols>";
+  const std::vector<Tag> Expected = {{5, "matrix", "", ""},      {6, "/matrix", "", ""},
+                                     {5, "matrix", "", "\r\n"}, {6, "/matrix", "", ""},
+                                     {0, "numcols", "", "0"},    kEnd};
+  EXPECT_EQ(TagsOfString(Doc), Expected);
+  EXPECT_EQ(TagsOfMemoryFile(Doc), Expected);
+}
+
 TEST(XmlTags, ContentEntitiesAndCData) {
   const std::string Doc =
       "<cell>&lt;a&gt; &amp; &quot;q&quot; &apos;</cell>"
