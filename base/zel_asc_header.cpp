@@ -17,13 +17,12 @@ namespace zel {
 
 namespace {
 
-bool IsBlank(char Ch) noexcept { return Ch == ' ' || Ch == '\t'; }
 
 // A count line: optional blanks, then decimal digits (at most INT32_MAX),
 // then a TAB, blank, ';' or the end of the line. No sign is accepted.
 bool ParseCount(std::string_view Line, int& Count) {
   std::size_t I = 0;
-  while (I < Line.size() && IsBlank(Line[I])) ++I;
+  while (I < Line.size() && IsBlankOrTab(Line[I])) ++I;
   const std::size_t First = I;
   std::int64_t Value = 0;
   while (I < Line.size() && Line[I] >= '0' && Line[I] <= '9') {
@@ -32,7 +31,7 @@ bool ParseCount(std::string_view Line, int& Count) {
     ++I;
   }
   if (I == First) return false;
-  if (I < Line.size() && !IsBlank(Line[I]) && Line[I] != ';') return false;
+  if (I < Line.size() && !IsBlankOrTab(Line[I]) && Line[I] != ';') return false;
   Count = static_cast<int>(Value);
   return true;
 }
@@ -41,7 +40,7 @@ bool ParseCount(std::string_view Line, int& Count) {
 // blanks, ending at a TAB, a ';' or the end of the line.
 bool ParseFlags(std::string_view Line, std::array<bool, 4>& Flags) {
   std::size_t I = 0;
-  while (I < Line.size() && IsBlank(Line[I])) ++I;
+  while (I < Line.size() && IsBlankOrTab(Line[I])) ++I;
   std::size_t End = Line.find_first_of("\t;", I);
   if (End == std::string_view::npos) End = Line.size();
   Flags = {false, false, false, false};
@@ -111,6 +110,11 @@ int ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int& NCol
   const std::uint64_t PerRow = C + (Flags[0] ? 1 : 0) + (Flags[2] ? 1 : 0);
   const std::uint64_t NItems = R * PerRow + (Flags[1] ? C : 0);
   if (NItems > (Remaining + 1) / 2) return ascErrTooLarge;
+  // A shape without items (columns but no rows, or rows but no columns) is
+  // real, but a caller still sizes per-column or per-row records by it: the
+  // counts alone may pass the bytes present only by a modest margin.
+  constexpr std::uint64_t kCountWithoutItems = 65536;
+  if (C > Remaining + kCountWithoutItems || R > Remaining + kCountWithoutItems) return ascErrTooLarge;
 
   Comment = std::move(Line1);
   NCols = Cols;

@@ -13,15 +13,14 @@ namespace zel {
 
 namespace {
 
-bool IsBlank(char C) noexcept { return C == ' ' || C == '\t'; }
 
 }  // namespace
 
 std::string StripLTBlanks(std::string_view S) {
   std::size_t b = 0;
   std::size_t e = S.size();
-  while (b < e && IsBlank(S[b])) ++b;
-  while (e > b && IsBlank(S[e - 1])) --e;
+  while (b < e && IsBlankOrTab(S[b])) ++b;
+  while (e > b && IsBlankOrTab(S[e - 1])) --e;
   return std::string(S.substr(b, e - b));
 }
 

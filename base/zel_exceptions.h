@@ -48,6 +48,10 @@ ZEL_DECLARE_EXCEPTION(EComponentError, Exception)
 /// The library's own error; every unit's exception class derives from it.
 ZEL_DECLARE_EXCEPTION(EZELError, Exception)
 
+/// Message of a failed file operation: What "<name>". <system reason>
+/// (the reason is left out when Err is 0).
+std::string FileErrorMessage(const char* What, const std::string& FileName, int Err);
+
 /// Message of an error that concerns one component:
 /// Component "<name>": <text>
 std::string ComponentMessage(const std::string& componentName, const std::string& text);

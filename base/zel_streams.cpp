@@ -26,14 +26,6 @@ constexpr int kOpWrite = 2;
 
 constexpr std::int64_t kCopyChunk = 64 * 1024;
 
-std::string Reason(int Err) { return std::error_code(Err, std::generic_category()).message(); }
-
-std::string FileMessage(const char* What, const std::string& FileName, int Err) {
-  std::string Msg = std::string(What) + " \"" + FileName + "\"";
-  if (Err != 0) Msg += ". " + Reason(Err);
-  return Msg;
-}
-
 [[noreturn]] void RaiseSeekError() { throw EStreamError("Invalid stream position"); }
 [[noreturn]] void RaiseClosed() { throw EStreamError("Stream is closed"); }
 
@@ -74,7 +66,7 @@ TFileStream::TFileStream(const std::string& FileName, unsigned Mode)
   if ((Mode & 0xFF00u) == fmCreate) {
     FFile = CreateTempFileBeside(FileName, FTempName);
     const int Err = errno;
-    if (FFile == nullptr) throw EFOpenError(FileMessage("Cannot create file", FileName, Err));
+    if (FFile == nullptr) throw EFOpenError(FileErrorMessage("Cannot create file", FileName, Err));
     return;
   }
 
@@ -102,7 +94,7 @@ TFileStream::TFileStream(const std::string& FileName, unsigned Mode)
       Err = EINVAL;
       break;
   }
-  if (FFile == nullptr) throw EFOpenError(FileMessage("Cannot open file", FileName, Err));
+  if (FFile == nullptr) throw EFOpenError(FileErrorMessage("Cannot open file", FileName, Err));
 }
 
 TFileStream::~TFileStream() {
@@ -126,7 +118,7 @@ void TFileStream::Commit() {
   if (FTempName.empty()) {
     if (FFile != nullptr && FLastOp == kOpWrite && std::fflush(FFile) != 0) {
       const int Err = errno;
-      throw EWriteError(FileMessage("Cannot write file", FFileName, Err));
+      throw EWriteError(FileErrorMessage("Cannot write file", FFileName, Err));
     }
     return;
   }
@@ -135,7 +127,7 @@ void TFileStream::Commit() {
   FFile = nullptr;
   FTempName.clear();
   const int Err = CommitTempFile(File, Temp, FFileName, !FWriteFailed);
-  if (Err != 0) throw EWriteError(FileMessage("Cannot write file", FFileName, Err));
+  if (Err != 0) throw EWriteError(FileErrorMessage("Cannot write file", FFileName, Err));
 }
 
 void TFileStream::Discard() {
@@ -183,7 +175,7 @@ std::int64_t TFileStream::Size() {
   struct stat St {};
   if (::fstat(::fileno(FFile), &St) != 0) {
     const int Err = errno;
-    throw EStreamError(FileMessage("Cannot read file", FFileName, Err));
+    throw EStreamError(FileErrorMessage("Cannot read file", FFileName, Err));
   }
   return St.st_size;
 }
@@ -195,7 +187,7 @@ void TFileStream::SetSize(std::int64_t NewSize) {
   const off_t Pos = ::ftello(FFile);
   if (::ftruncate(::fileno(FFile), NewSize) != 0) {
     const int Err = errno;
-    throw EWriteError(FileMessage("Cannot write file", FFileName, Err));
+    throw EWriteError(FileErrorMessage("Cannot write file", FFileName, Err));
   }
   // Re-seeking also drops stdio data buffered from before the change.
   ::fseeko(FFile, std::min<std::int64_t>(Pos, NewSize), SEEK_SET);

@@ -75,7 +75,9 @@ class TFileStream : public TStream {
 
   /// Finishes a created file: flushes it and renames it over the target.
   /// Raises EWriteError when that fails (the target is then untouched).
-  /// Called by the destructor unless an exception is unwinding.
+  /// Called by the destructor unless an exception is unwinding; a failure
+  /// there cannot be reported (the target stays untouched), so a writer
+  /// that must know calls Commit itself.
   void Commit();
   /// Abandons a created file: the target keeps its old content.
   void Discard();

@@ -16,7 +16,7 @@ namespace {
 [[noreturn]] void RaiseSorted() { throw EListError("Operation not allowed on sorted list"); }
 
 bool NeedsQuotes(const std::string& S) {
-  return S.empty() || std::any_of(S.begin(), S.end(), [](char C) {
+  return std::any_of(S.begin(), S.end(), [](char C) {
            return static_cast<unsigned char>(C) <= ' ' || C == ',' || C == '"';
          });
 }

@@ -25,7 +25,6 @@ inline unsigned char UByte(char C) noexcept { return static_cast<unsigned char>(
 // Blanks and control characters; bytes above 127 are text in the code page.
 inline bool IsBlankOrControl(char C) noexcept { return UByte(C) <= ' '; }
 
-inline bool IsIntBlank(char C) noexcept { return C == ' ' || C == '\t'; }
 
 // Parses optional blanks, an optional sign, at least one digit and optional
 // blanks, accepting only values in [Low, High]. Accumulates the magnitude as
@@ -33,7 +32,7 @@ inline bool IsIntBlank(char C) noexcept { return C == ' ' || C == '\t'; }
 bool ParseInteger(std::string_view S, std::int64_t Low, std::int64_t High, std::int64_t& Value) noexcept {
   std::size_t i = 0;
   const std::size_t n = S.size();
-  while (i < n && IsIntBlank(S[i])) ++i;
+  while (i < n && IsBlankOrTab(S[i])) ++i;
   bool Negative = false;
   if (i < n && (S[i] == '+' || S[i] == '-')) {
     Negative = S[i] == '-';
@@ -50,7 +49,7 @@ bool ParseInteger(std::string_view S, std::int64_t Low, std::int64_t High, std::
     ++i;
   }
   if (i == FirstDigit) return false;
-  while (i < n && IsIntBlank(S[i])) ++i;
+  while (i < n && IsBlankOrTab(S[i])) ++i;
   if (i != n) return false;
   if (Negative) {
     // Magnitude <= 2^63 here; negate without signed overflow.
@@ -258,6 +257,75 @@ int CommitTempFile(std::FILE* File, const std::string& TempName, const std::stri
   if (Err == 0) Step(!ReplaceFile(TempName, Target));
   if (Err != 0) std::remove(TempName.c_str());
   return Err;
+}
+
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the undefined ones keep their C1 value.
+constexpr char32_t kCP1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUTF8(std::string& Out, char32_t C) {
+  if (C < 0x80) {
+    Out.push_back(static_cast<char>(C));
+  } else if (C < 0x800) {
+    Out.push_back(static_cast<char>(0xC0 | (C >> 6)));
+    Out.push_back(static_cast<char>(0x80 | (C & 0x3F)));
+  } else {
+    Out.push_back(static_cast<char>(0xE0 | (C >> 12)));
+    Out.push_back(static_cast<char>(0x80 | ((C >> 6) & 0x3F)));
+    Out.push_back(static_cast<char>(0x80 | (C & 0x3F)));
+  }
+}
+
+}  // namespace
+
+char32_t CP1252ToUnicode(unsigned char B) noexcept { return B >= 0x80 && B < 0xA0 ? kCP1252High[B - 0x80] : B; }
+
+int UnicodeToCP1252(char32_t Code) noexcept {
+  if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<int>(Code);
+  for (int i = 0; i < 32; ++i)
+    if (kCP1252High[i] == Code) return 0x80 + i;
+  return -1;
+}
+
+std::string CP1252ToUTF8(std::string_view S) {
+  std::string Out;
+  Out.reserve(S.size());
+  for (char C : S) AppendUTF8(Out, CP1252ToUnicode(static_cast<unsigned char>(C)));
+  return Out;
+}
+
+std::string UTF8ToCP1252(std::string_view S, char Replacement) {
+  std::string Out;
+  Out.reserve(S.size());
+  std::size_t i = 0;
+  while (i < S.size()) {
+    const auto B = static_cast<unsigned char>(S[i]);
+    // Length of the sequence and the bits of its lead byte; overlong forms,
+    // surrogates and truncated sequences are invalid.
+    std::size_t Len = B < 0x80 ? 1 : (B >> 5) == 0x6 ? 2 : (B >> 4) == 0xE ? 3 : (B >> 3) == 0x1E ? 4 : 0;
+    char32_t Code = Len == 1 ? B : Len == 2 ? (B & 0x1Fu) : Len == 3 ? (B & 0x0Fu) : (B & 0x07u);
+    bool Valid = Len != 0 && i + Len <= S.size();
+    for (std::size_t k = 1; Valid && k < Len; ++k) {
+      const auto Cont = static_cast<unsigned char>(S[i + k]);
+      Valid = (Cont & 0xC0) == 0x80;
+      Code = (Code << 6) | (Cont & 0x3Fu);
+    }
+    static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+    Valid = Valid && Code >= kMin[Len] && Code <= 0x10FFFF && !(Code >= 0xD800 && Code <= 0xDFFF);
+    if (!Valid) {
+      Out.push_back(Replacement);
+      ++i;
+      continue;
+    }
+    const int Byte = UnicodeToCP1252(Code);
+    Out.push_back(Byte < 0 ? Replacement : static_cast<char>(Byte));
+    i += Len;
+  }
+  return Out;
 }
 
 std::FILE* OpenFileForReading(const std::string& FileName, int& Err) {

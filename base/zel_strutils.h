@@ -14,6 +14,8 @@ std::string UpperCase(std::string_view S);
 std::string LowerCase(std::string_view S);
 inline char UpCase(char C) noexcept { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C; }
 inline char LoCase(char C) noexcept { return (C >= 'A' && C <= 'Z') ? static_cast<char>(C + 32) : C; }
+/// Blank or TAB: the white space inside a line.
+inline bool IsBlankOrTab(char C) noexcept { return C == ' ' || C == '\t'; }
 /// Equal ignoring ASCII case.
 bool SameText(std::string_view A, std::string_view B) noexcept;
 /// <0, 0, >0 comparing ignoring ASCII case.
@@ -39,6 +41,21 @@ int StrToInt(std::string_view S);
 bool TryStrToInt(std::string_view S, int& Value) noexcept;
 bool TryStrToInt64(std::string_view S, std::int64_t& Value) noexcept;
 int StrToIntDef(std::string_view S, int Default) noexcept;
+
+// ---- code page ------------------------------------------------------------------
+// The library's text is single-byte Windows-1252. Bytes 0x81, 0x8D, 0x8F,
+// 0x90 and 0x9D, which the code page leaves undefined, stand for the C1
+// controls of the same number.
+
+/// The Unicode code point of a Windows-1252 byte.
+char32_t CP1252ToUnicode(unsigned char B) noexcept;
+/// The Windows-1252 byte of a code point, or -1 when the code page lacks it.
+int UnicodeToCP1252(char32_t Code) noexcept;
+/// Windows-1252 text as UTF-8, for people's consoles and files.
+std::string CP1252ToUTF8(std::string_view S);
+/// UTF-8 text as Windows-1252; characters the code page lacks (and bytes
+/// that are not valid UTF-8) become Replacement.
+std::string UTF8ToCP1252(std::string_view S, char Replacement = '?');
 
 // ---- files -------------------------------------------------------------------
 bool FileExists(const std::string& FileName);

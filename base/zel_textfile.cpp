@@ -27,12 +27,6 @@ inline bool IsWhite(char C) noexcept { return static_cast<unsigned char>(C) <= '
 inline bool IsLineEnd(char C) noexcept { return C == '\r' || C == '\n'; }
 inline bool IsDigit(char C) noexcept { return C >= '0' && C <= '9'; }
 
-std::string FileMessage(const char* What, const std::string& FileName, int Err) {
-  std::string Msg = std::string(What) + " \"" + FileName + "\"";
-  if (Err != 0) Msg += ". " + std::error_code(Err, std::generic_category()).message();
-  return Msg;
-}
-
 [[noreturn]] void RaiseNotForInput(bool Closed) {
   throw EInOutError(Closed ? "File not open" : "File not open for input");
 }
@@ -188,7 +182,7 @@ void TTextFile::Reset(const std::string& FileName) {
   std::FILE* File = OpenFileForReading(FileName, Err);
   if (File == nullptr) {
     if (Err == ENOENT) throw EInOutError("File not found: " + FileName);
-    throw EInOutError(FileMessage("Cannot open file", FileName, Err));
+    throw EInOutError(FileErrorMessage("Cannot open file", FileName, Err));
   }
   FFile = File;
   FFileName = FileName;
@@ -212,7 +206,7 @@ void TTextFile::Rewrite(const std::string& FileName) {
   std::string TempName;
   std::FILE* File = CreateTempFileBeside(FileName, TempName);
   const int Err = errno;
-  if (File == nullptr) throw EInOutError(FileMessage("Cannot create file", FileName, Err));
+  if (File == nullptr) throw EInOutError(FileErrorMessage("Cannot create file", FileName, Err));
   FFile = File;
   FTempName = std::move(TempName);
   FFileName = FileName;
@@ -224,7 +218,7 @@ void TTextFile::Append(const std::string& FileName) {
   Close();
   std::FILE* File = std::fopen(FileName.c_str(), "abe");
   const int Err = errno;
-  if (File == nullptr) throw EInOutError(FileMessage("Cannot open file", FileName, Err));
+  if (File == nullptr) throw EInOutError(FileErrorMessage("Cannot open file", FileName, Err));
   FFile = File;
   FTempName.clear();
   FFileName = FileName;
@@ -257,7 +251,7 @@ void TTextFile::Close() {
     if (!Flushed || FWriteFailed) Err = errno != 0 ? errno : EIO;
     if (std::fclose(File) != 0 && Err == 0) Err = errno != 0 ? errno : EIO;
   }
-  if (Err != 0) throw EInOutError(FileMessage("Cannot write file", FFileName, Err));
+  if (Err != 0) throw EInOutError(FileErrorMessage("Cannot write file", FFileName, Err));
 }
 
 void TTextFile::Discard() noexcept {
@@ -289,7 +283,7 @@ bool TTextFile::ReadChunk() {
   const std::size_t n = std::fread(FBuffer.data() + old, 1, kChunk, FFile);
   FBuffer.resize(old + n);
   // A failed read must not pass for the end of the file.
-  if (n < kChunk && std::ferror(FFile) != 0) throw EInOutError(FileMessage("Cannot read file", FFileName, EIO));
+  if (n < kChunk && std::ferror(FFile) != 0) throw EInOutError(FileErrorMessage("Cannot read file", FFileName, EIO));
   return n > 0;
 }
 

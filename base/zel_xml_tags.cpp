@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "zel_base.h"
+#include "zel_strutils.h"
 
 namespace zel {
 
@@ -132,8 +133,9 @@ bool SkipMarkup(Src& S, bool& Ended) {
 }
 
 void AppendCodePoint(std::string& Out, std::uint32_t Code) {
-  // The library's text is single-byte: what does not fit becomes '?'.
-  Out.push_back(Code <= 0xFF ? static_cast<char>(Code) : '?');
+  // The library's text is Windows-1252: what the code page lacks becomes '?'.
+  const int Byte = UnicodeToCP1252(static_cast<char32_t>(Code));
+  Out.push_back(Byte < 0 ? '?' : static_cast<char>(Byte));
 }
 
 // Decodes a character reference body ("#65", "#x41") or a named entity

@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         const auto R = static_cast<std::uint64_t>(NRows);
         const std::uint64_t Items = R * (C + (Flags[0] ? 1 : 0) + (Flags[2] ? 1 : 0)) + (Flags[1] ? C : 0);
         if (Items > (Size + 1) / 2) Fail("counts beyond the file size");
+        if (C > Size + 65536 || R > Size + 65536) Fail("a count without items beyond the margin");
       }
       if (Comment.size() > Size) Fail("comment longer than the file");
       break;

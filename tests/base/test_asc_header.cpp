@@ -78,11 +78,10 @@ TEST(AscHeader, ReadsFourAndThreeFlagForms) {
   EXPECT_EQ(C.NRows, 1);
   EXPECT_TRUE(C.Flags[2]);
 
-  // A header without data is complete when it announces no values, even
-  // with the largest column count.
+  // A header without data is complete when it announces no values.
   Header Z;
-  ASSERT_EQ(HeaderOf(Dir, "c\r\n2147483647\r\n0\r\nFALSE FALSE FALSE FALSE", Z), 0);
-  EXPECT_EQ(Z.NCols, 2147483647);
+  ASSERT_EQ(HeaderOf(Dir, "c\r\n65536\r\n0\r\nFALSE FALSE FALSE FALSE", Z), 0);
+  EXPECT_EQ(Z.NCols, 65536);
   EXPECT_EQ(Z.NRows, 0);
 }
 
@@ -152,4 +151,13 @@ TEST(AscHeader, CountsMustFitTheFile) {
   EXPECT_EQ(HeaderOf(Dir, "c\r\n0\r\n2000000000\r\nTRUE FALSE FALSE\r\n1\r\n", N), ascErrTooLarge);
   ExpectUntouched(N);
   EXPECT_EQ(HeaderOf(Dir, "c\r\n1\r\n2\r\nTRUE TRUE TRUE FALSE\r\n\"v\"\r\n1 \"a\" 5\r\n2 \"b\" 6", N), 0);
+
+  // Shapes without items are real (five columns, no rows), but their counts
+  // stay near what the file could hold.
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n5\r\n0\r\n" + Flags, N), 0);
+  EXPECT_EQ(N.NCols, 5);
+  Header E;
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n0\r\n2000000000\r\n" + Flags, E), ascErrTooLarge);
+  EXPECT_EQ(HeaderOf(Dir, "c\r\n2147483647\r\n0\r\n" + Flags, E), ascErrTooLarge);
+  ExpectUntouched(E);
 }

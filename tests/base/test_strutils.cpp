@@ -178,3 +178,28 @@ TEST(StringList, FilesUseCrLfAndReplaceOnlyWhenComplete) {
   EXPECT_THROW(L.SaveToFile(Dir + "/no/such/dir.txt"), EFOpenError);
   EXPECT_EQ(L.Count(), 4);
 }
+
+namespace zel {
+namespace {
+
+TEST(CodePage, Windows1252AndUTF8) {
+  // Expected bytes from Python: 'Grüße €'.encode('cp1252') and .encode('utf-8').
+  EXPECT_EQ(CP1252ToUTF8("Gr\xFC\xDF" "e \x80"), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
+  EXPECT_EQ(UTF8ToCP1252("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), "Gr\xFC\xDF" "e \x80");
+  EXPECT_EQ(CP1252ToUnicode(0x9F), U'\u0178');
+  EXPECT_EQ(UnicodeToCP1252(U'\u2122'), 0x99);
+  EXPECT_EQ(UnicodeToCP1252(0x85), -1);  // a C1 control the code page replaces by "…"
+  EXPECT_EQ(UnicodeToCP1252(0x81), 0x81);  // undefined byte keeps its C1 control
+  // Every byte survives the way out and back.
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  EXPECT_EQ(UTF8ToCP1252(CP1252ToUTF8(all)), all);
+  // Overlong, truncated, surrogate and unmappable sequences are replaced.
+  EXPECT_EQ(UTF8ToCP1252("a\xC0\xAF" "b"), "a??b");
+  EXPECT_EQ(UTF8ToCP1252("\xE2\x82"), "??");
+  EXPECT_EQ(UTF8ToCP1252("\xED\xA0\x80"), "???");
+  EXPECT_EQ(UTF8ToCP1252("\xF0\x9F\x98\x80", '_'), "_");
+}
+
+}  // namespace
+}  // namespace zel

@@ -137,7 +137,7 @@ TEST(XmlTags, ContentEntitiesAndCData) {
       "<cell><![CDATA[<b>&amp;</b> ]]]>&amp;<![CDATA[]]></cell>";
   const std::vector<Tag> Expected = {
       {4, "cell", "", "<a> & \"q\" '"},
-      {4, "cell", "", "AB&#X43;\xE9\xE9??"},
+      {4, "cell", "", "AB&#X43;\xE9\xE9\x80?"},
       {4, "cell", "", "&#0;&#1114112;&#xD800;&#;&#x;&#12a;&unknown;&amp &"},
       {4, "cell", "", "<b>&amp;</b> ]&"},
       kEnd};
