@@ -22,6 +22,7 @@ const std::vector<Command>& Commands();
 int RunDemo(const Args& args);
 int RunCrc(const Args& args);
 int RunFormat(const Args& args);
+int RunNum(const Args& args);
 
 /// Folder of the bundled data (the source tree's data/ or the installed copy).
 std::string DataDir();

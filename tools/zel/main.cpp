@@ -15,6 +15,7 @@ const std::vector<Command>& Commands() {
       {"crc", "crc FILE...", "CRC-32 of files (as zlib and cksum -a crc32b)", RunCrc},
       {"format", "format VALUE WIDTH DECIMALS", "number text in the library's fixed and scientific layouts",
        RunFormat},
+      {"num", "num VALUE...", "a number in every notation: hex, octal, binary, Roman, engineering, degrees", RunNum},
   };
   return list;
 }
