@@ -37,6 +37,9 @@ bool MakeValidRange(int& Low, int& High, int Count) noexcept;
 inline std::int32_t WrapAdd32(std::int32_t A, std::int32_t B) noexcept {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(A) + static_cast<std::uint32_t>(B));
 }
+inline std::int32_t WrapSub32(std::int32_t A, std::int32_t B) noexcept {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(A) - static_cast<std::uint32_t>(B));
+}
 inline std::int32_t WrapMul32(std::int32_t A, std::int32_t B) noexcept {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(A) * static_cast<std::uint32_t>(B));
 }

@@ -2,6 +2,7 @@
 // Gaussian generator on top of it.
 #include "zel_random.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -140,12 +141,16 @@ std::uint32_t RandSeed() {
 }
 
 void SetRandSeed(std::uint32_t Seed) {
+  std::array<void (*)(), 16> calls{};
+  std::size_t n = 0;
   {
     std::lock_guard<std::mutex> lock(GenLock);
     Gen.Reseed(Seed);
+    n = ListenerCount.load();
+    std::copy_n(Listeners.begin(), n, calls.begin());
   }
   // Outside the lock: a listener may draw from the generator.
-  for (std::size_t i = 0, n = ListenerCount.load(); i < n; ++i) Listeners[i]();
+  for (std::size_t i = 0; i < n; ++i) calls[i]();
 }
 
 void AddRandSeedListener(void (*Listener)()) {
@@ -157,6 +162,13 @@ void AddRandSeedListener(void (*Listener)()) {
   if (n >= Listeners.size()) throw EZELError("AddRandSeedListener: too many listeners");
   Listeners[n] = Listener;
   ListenerCount.store(n + 1);
+}
+
+void RemoveRandSeedListener(void (*Listener)()) noexcept {
+  std::lock_guard<std::mutex> lock(GenLock);
+  const std::size_t n = ListenerCount.load();
+  auto end = std::remove(Listeners.begin(), Listeners.begin() + static_cast<std::ptrdiff_t>(n), Listener);
+  ListenerCount.store(static_cast<std::size_t>(end - Listeners.begin()));
 }
 
 }  // namespace zel

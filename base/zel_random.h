@@ -28,5 +28,8 @@ void SetRandSeed(std::uint32_t Seed);
 /// built on this one drop state that belongs to the old sequence (at most
 /// 16 procedures; registering one twice has no effect).
 void AddRandSeedListener(void (*Listener)());
+/// Unregisters a procedure (a library that registered one removes it when
+/// it is unloaded).
+void RemoveRandSeedListener(void (*Listener)()) noexcept;
 
 }  // namespace zel

@@ -30,6 +30,13 @@ std::atomic<bool> gCombSortBaselineOnly{false};
 bool CombSortRestrictToBaseline(bool Restrict) noexcept { return gCombSortBaselineOnly.exchange(Restrict); }
 }  // namespace detail
 
+// The framework computes trunc(gap / 1.3) in floating point; in double this
+// gives the same sequence as Python's int(g / 1.3) (pinned by the tests).
+std::size_t CombSortNextGap(std::size_t Gap) noexcept {
+  const auto g = static_cast<std::size_t>(static_cast<double>(Gap) / 1.3);
+  return g < 1 ? 1 : g;
+}
+
 namespace {
 
 #define ZEL_AVX2 __attribute__((target("avx2")))
@@ -44,12 +51,6 @@ bool CpuHasAvx2() noexcept {
 
 bool UseAvx2() noexcept { return CpuHasAvx2() && !detail::gCombSortBaselineOnly.load(std::memory_order_relaxed); }
 
-// The framework computes trunc(gap / 1.3) in floating point; in double this
-// gives the same sequence as Python's int(g / 1.3) (pinned by the tests).
-std::size_t NextGap(std::size_t Gap) noexcept {
-  const auto g = static_cast<std::size_t>(static_cast<double>(Gap) / 1.3);
-  return g < 1 ? 1 : g;
-}
 
 // "First element greater" (ascending) or "smaller" (descending); false for
 // equal values and for any NaN.
@@ -203,7 +204,7 @@ void CombSortDirected(T* A, std::size_t N) {
   if (N < 2) return;
   std::size_t gap = N;
   for (;;) {
-    gap = NextGap(gap);
+    gap = CombSortNextGap(gap);
     bool exchanged = true;
     if (gap == 1)
       exchanged = BubblePass<Asc>(A, N);

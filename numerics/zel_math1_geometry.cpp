@@ -37,6 +37,9 @@ double InterpolEquallySpaced(double X, double X0, double X1, const std::vector<T
   // "Outside" is decided on the real position, before any conversion to an
   // integer index (which NaN or a huge position would not survive).
   if (std::isnan(pos)) return kNaN;
+  // The quotient above can miss n - 1 by an ulp at X1 itself, which would
+  // blend in the last value's neighbour.
+  if (X == X1) return at(n - 1);
   if (pos < 0) return at(0) + pos * (at(1) - at(0));
   if (pos >= last) return at(n - 1) + (pos - last) * (at(n - 1) - at(n - 2));
   const std::size_t i = std::min(static_cast<std::size_t>(pos), n - 2);
@@ -161,6 +164,8 @@ double AngleToXAxis(double Dx, double Dy) noexcept {
 
 namespace {
 double CanonicalAngle(double X, double Full, double Half) noexcept {
+  // An infinite angle has no direction (the fractional part of inf is 0).
+  if (std::isinf(X)) return kNaN;
   if (X > Full || X < -Full) {
     double whole;
     X = std::modf(X / Full, &whole) * Full;

@@ -51,6 +51,8 @@ struct TMath1Init {
     MathFeedBackProc = nullptr;
     AddRandSeedListener(&DropStoredGauss);
   }
+  // The listener lives in this library: it must not outlive an unload.
+  ~TMath1Init() { RemoveRandSeedListener(&DropStoredGauss); }
 };
 const TMath1Init Math1Init;
 

@@ -1,6 +1,7 @@
 // Integer parts, rounding to the 1-2-5 series, axis scales, factorials,
 // bit helpers, elementary functions, polynomials, the sigmoid and the
 // compensated sum.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -19,6 +20,16 @@ namespace {
 // quotient lands within an extended ulp of the true value, so powers of ten
 // give exact integers (the quotient in double gives lg(1000) = 2.9999999999999996).
 long double Log10Ext(long double X) noexcept { return std::log(X) / std::log(10.0L); }
+
+}  // namespace
+
+long double lgSnapped(long double X) noexcept {
+  const long double c = Log10Ext(X);
+  const long double nearest = std::nearbyint(c);
+  return std::fabs(c - nearest) < 1e-14L ? nearest : c;
+}
+
+namespace {
 
 // H * 10^E. Up to 10^27 the power is exact in extended precision, so
 // H * 10^E and H / 10^-E are the correctly rounded series values, which
@@ -45,9 +56,7 @@ enum class TStep125 { Up, Down, Nearest };
 // below would otherwise move them to the neighbouring step (0.5 to 1).
 double Round125Step(double X, TStep125 Mode) noexcept {
   if (X == 0 || !std::isfinite(X)) return X;
-  long double c = Log10Ext(std::fabs(static_cast<long double>(X)));
-  const long double nearest = std::nearbyint(c);
-  if (std::fabs(c - nearest) < 1e-14L) c = nearest;
+  const long double c = lgSnapped(std::fabs(static_cast<long double>(X)));
   const int g = static_cast<int>(std::floor(c));
   long double m = std::pow(10.0L, c - g);
   for (long double s : {1.0L, 2.0L, 5.0L, 10.0L})
@@ -62,7 +71,10 @@ double Round125Step(double X, TStep125 Mode) noexcept {
     h = m > 5 ? 10 : m > 2 ? 5 : m > 1 ? 2 : 1;
   else
     h = m >= 10 ? 10 : m >= 5 ? 5 : m >= 2 ? 2 : 1;
-  return X < 0 ? -ScaledBy10(h, g) : ScaledBy10(h, g);
+  // Beyond about 1e308 the series value does not fit a double: saturate
+  // rather than let an infinity pass for a result.
+  const double r = std::min(ScaledBy10(h, g), uc_MaxDouble);
+  return X < 0 ? -r : r;
 }
 
 // The stored constants lg 2 and lg 5 that split the mantissa range of the

@@ -32,7 +32,9 @@ std::int64_t RoundLimit(double X, std::int64_t Low, std::int64_t High) noexcept;
 
 /// X rounded to the nearest value of the series 1, 2, 5, 10, 20, 50, ...
 /// (mantissa below 1.5 gives 1, below 3 gives 2, below 8 gives 5, otherwise
-/// 10), keeping the sign. 0 gives 0; NaN and infinities are returned as they are.
+/// 10), keeping the sign. 0 gives 0; NaN and infinities are returned as they
+/// are; a series value beyond the double range saturates at ±uc_MaxDouble
+/// (also for the two directed forms below).
 double Round125(double X) noexcept;
 /// X rounded toward plus infinity onto the 1-2-5 series (values already on
 /// the series stay); 0 gives 0, NaN and infinities are returned as they are.
@@ -107,6 +109,11 @@ bool CheckPowerOfTwo(std::uint32_t X) noexcept;
 /// Decimal logarithm, ln X / ln 10 in extended precision (exact for powers
 /// of ten). Raises EMathError "logarithm: invalid argument" for X <= 0 or NaN.
 double lg(double X);
+/// Decimal logarithm of X > 0 in extended precision with a result within
+/// 1e-14 of an integer snapped to it, so that exact powers of ten keep their
+/// exponent in the floors taken by the 1-2-5 rounding and engineering text
+/// (ln 1000 / ln 10 is 2.9999999999999996 in double).
+long double lgSnapped(long double X) noexcept;
 /// Binary logarithm, ln X / ln 2 in extended precision. Raises EMathError
 /// "logarithm: invalid argument" for X <= 0 or NaN.
 double ld(double X);

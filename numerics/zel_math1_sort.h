@@ -170,7 +170,7 @@ double AngleToXAxis(double Dx, double Dy) noexcept;
 
 /// X brought into [-pi, pi]: beyond +-2 pi it is first reduced to 2 pi times
 /// the fractional part of X / 2 pi (keeping the sign), then 2 pi is
-/// subtracted above pi or added below -pi.
+/// subtracted above pi or added below -pi. An infinite X gives NaN.
 double CanonicalAngleRadians(double X) noexcept;
 /// The same in degrees, with 360 and 180.
 double CanonicalAngleDegrees(double X) noexcept;
@@ -201,6 +201,10 @@ int DistFromRect(const TPoint& P, const TRect& R) noexcept;
 /// the centre).
 double DistFromEllipse(const TPointDouble& P, double Cx, double Cy, double Ax, double Ay,
                        TPointDouble& Closest) noexcept;
+
+/// The gap rule of the library's comb sorts: trunc(Gap / 1.3) computed in
+/// double, at least 1.
+std::size_t CombSortNextGap(std::size_t Gap) noexcept;
 
 namespace detail {
 /// For tests and benchmarks: when Restrict is true, SortArray uses only its

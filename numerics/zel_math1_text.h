@@ -39,7 +39,9 @@ inline constexpr int dsBoth = 3;
 /// range give +-uc_MaxDouble, values below it 0 (or the denormal). On return
 /// CurPos names the character that ended the number. A malformed number (a
 /// lone sign, a mantissa without digits, a second separator, a blank inside
-/// the exponent) gives 0 with CurPos at the offending character.
+/// the exponent) gives 0 with CurPos at the offending character; a mantissa
+/// without digits that the machine carries to its end (".E5") gives 0 with
+/// CurPos after what was consumed.
 double ScanFPNum(std::string_view Instring, bool AllowExp, int DecPSep, int& CurPos);
 
 /// Scans one signed decimal integer at CurPos: blanks are skipped (up to the

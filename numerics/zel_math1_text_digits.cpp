@@ -3,6 +3,7 @@
 //
 // Bit patterns move through memcpy only: no floating-point operation touches
 // them, so signalling NaNs and every payload survive.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -16,7 +17,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-int Clamp(int V, int Lo, int Hi) { return V < Lo ? Lo : V > Hi ? Hi : V; }
 
 // The lowest Digits digits of V in base 2^Shift, leading zeros kept.
 std::string PowerOfTwoDigits(std::uint32_t V, int Digits, unsigned Shift) {
@@ -75,7 +75,7 @@ constexpr std::size_t kExtendedBytes = 10;
 // ---- integer to text ------------------------------------------------------------
 
 std::string Decimal(int Value, int Digits) {
-  Digits = Clamp(Digits, 1, 255);
+  Digits = std::clamp(Digits, 1, 255);
   // |INT_MIN| needs 64 bits.
   std::uint64_t v =
       Value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(Value)) : static_cast<std::uint64_t>(Value);
@@ -86,15 +86,15 @@ std::string Decimal(int Value, int Digits) {
 }
 
 std::string Hex(int Value, int Digits) {
-  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), Clamp(Digits, 1, 8), 4);
+  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), std::clamp(Digits, 1, 8), 4);
 }
 
 std::string Octal(int Value, int Digits) {
-  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), Clamp(Digits, 1, 11), 3);
+  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), std::clamp(Digits, 1, 11), 3);
 }
 
 std::string Bin(int Value, int Digits) {
-  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), Clamp(Digits, 1, 32), 1);
+  return PowerOfTwoDigits(static_cast<std::uint32_t>(Value), std::clamp(Digits, 1, 32), 1);
 }
 
 std::string Roman(int N) {
@@ -110,10 +110,7 @@ std::string Roman(int N) {
   return out;
 }
 
-int StrToIntDefault(std::string_view Instring, int Default) {
-  int v = 0;
-  return TryStrToInt(Instring, v) ? v : Default;
-}
+int StrToIntDefault(std::string_view Instring, int Default) { return StrToIntDef(Instring, Default); }
 
 // ---- floating-point bit patterns ----------------------------------------------------
 

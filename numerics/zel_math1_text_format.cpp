@@ -2,6 +2,7 @@
 // and angles in degrees, minutes and seconds. All layouts are built on the
 // locale-independent formatter of zel_format.h.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -13,7 +14,6 @@ namespace zel {
 
 namespace {
 
-int Clamp(int V, int Lo, int Hi) { return V < Lo ? Lo : V > Hi ? Hi : V; }
 
 // "INF", "-INF" or "NAN" for non-finite X (FormatFixed's texts).
 std::string NonFinite(double X) { return FormatFixed(X, 0); }
@@ -61,7 +61,7 @@ std::string strf(double X, int Width, int Decimals) {
   if (!std::isfinite(X)) return PadLeft(NonFinite(X), Width);
   // The four-digit exponent layout in Width + 2 characters, then its first
   // two exponent digits go: a two-digit exponent in exactly Width characters.
-  std::string t = FormatScientificWidth(X, Width + 2);
+  std::string t = FormatScientificWidth(X, Width > INT_MAX - 2 ? INT_MAX : Width + 2);
   const std::size_t e = t.rfind('E');
   const bool fits = e != std::string::npos && t.size() - e == 6 && t[e + 2] == '0' && t[e + 3] == '0';
   if (e != std::string::npos && t.size() - e == 6) t.erase(e + 2, 2);
@@ -71,20 +71,18 @@ std::string strf(double X, int Width, int Decimals) {
 
 std::string EEngStr(double X, int Digits) {
   static constexpr char kPrefix[] = "afpnum kMGT";  // 1000^-6 .. 1000^4
-  Digits = Clamp(Digits, -9, 9);
+  Digits = std::clamp(Digits, -9, 9);
   const int s = Digits >= 2 ? Digits - 1 : Digits <= -2 ? -(-Digits - 1) : 0;
   const int d = std::abs(s);
   if (X == 0) return strff(0, 1, d);
   if (!std::isfinite(X)) return NonFinite(X);
   const bool negative = X < 0;
   X = std::fabs(X);
-  // ln 1000 / ln 10 is 2.9999999999999996: snap near-integers as the 1-2-5
-  // rounding does, so exact powers of ten get their own exponent and prefix.
-  double c = static_cast<double>(lg(X));
-  const double ci = std::nearbyint(c);
-  if (std::fabs(c - ci) < 1e-14) c = ci;
+  // Snapped as the 1-2-5 rounding does, so exact powers of ten get their
+  // own exponent and prefix.
+  const double c = static_cast<double>(lgSnapped(X));
   const int e = static_cast<int>(IntNeg(c));
-  const int g = Clamp(static_cast<int>(IntNeg(c / 3)), -6, 4);
+  const int g = std::clamp(static_cast<int>(IntNeg(c / 3)), -6, 4);
   const int k = std::max(0, d + 3 * g - e);
   // 10^(3g) as exp(3g ln 10) in extended precision.
   const long double scale = std::exp(3.0L * g * std::log(10.0L));
@@ -101,8 +99,8 @@ std::string EEngStr(double X, int Digits) {
 }
 
 std::string MakeEFormat(double X, int Width, int Digits) {
-  Width = Clamp(Width, 8, 40);
-  Digits = Clamp(Digits, 2, 15);
+  Width = std::clamp(Width, 8, 40);
+  Digits = std::clamp(Digits, 2, 15);
   if (!std::isfinite(X)) return PadLeft(NonFinite(X), Width);
   // " d.dddE+xxxx" -> " 0.dddd" and the exponent one higher for the mantissa
   // in [0.1, 1).
@@ -131,7 +129,7 @@ std::string MakeEFormat(double X, int Width, int Digits) {
 // ---- angles ---------------------------------------------------------------------------
 
 std::string DegreeToStr(double X, TDegreeFormat Format, int Decimals) {
-  Decimals = Clamp(Decimals, 0, 8);
+  Decimals = std::clamp(Decimals, 0, 8);
   const int f = static_cast<int>(Format);
   if (f < 0 || f > 3) return std::string();
   if (!std::isfinite(X)) return NonFinite(X);

@@ -393,12 +393,13 @@ int TransposeArray(A& Data);
 
 // ---- extreme values --------------------------------------------------------------
 
-/// The largest or smallest element (Double and integer 1-D..4-D). NaN
-/// elements are passed over; an array without other elements (empty, ragged
-/// or all NaN) gives the start value -uc_MaxDouble / +uc_MaxDouble for Double
-/// (INT_MIN / INT_MAX for integer), otherwise the result is an element, also
-/// when that is an infinity. The integer 1-D and 2-D forms with index
-/// outputs give the position of the first occurrence (-1 when there is none).
+/// The largest or smallest element (Double and integer 1-D..4-D). The
+/// Double search starts from -uc_MaxDouble (maximum) or +uc_MaxDouble
+/// (minimum) and takes only strictly larger (smaller) elements, so NaN is
+/// passed over and an array of -inf (+inf) reports the start value; an
+/// empty or ragged array gives the start value too (INT_MIN / INT_MAX for
+/// integer). The integer 1-D and 2-D forms with index outputs give the
+/// position of the first occurrence (-1 when there is none).
 template <class A>
   requires oa::NumArray<A>
 oa::ElemOf<A> MaxArray(const A& Data);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "zel_numeric.h"
 #include "zel_openarrays.h"
 
 namespace zel {
@@ -19,7 +20,7 @@ namespace {
 template <class E>
 E Add(E X, E Y) noexcept {
   if constexpr (std::is_same_v<E, int>) {
-    return static_cast<int>(static_cast<std::uint32_t>(X) + static_cast<std::uint32_t>(Y));
+    return WrapAdd32(X, Y);
   } else {
     return X + Y;
   }
@@ -28,7 +29,7 @@ E Add(E X, E Y) noexcept {
 template <class E>
 E Sub(E X, E Y) noexcept {
   if constexpr (std::is_same_v<E, int>) {
-    return static_cast<int>(static_cast<std::uint32_t>(X) - static_cast<std::uint32_t>(Y));
+    return WrapSub32(X, Y);
   } else {
     return X - Y;
   }
@@ -37,7 +38,7 @@ E Sub(E X, E Y) noexcept {
 template <class E>
 E Mul(E X, E Y) noexcept {
   if constexpr (std::is_same_v<E, int>) {
-    return static_cast<int>(static_cast<std::uint32_t>(X) * static_cast<std::uint32_t>(Y));
+    return WrapMul32(X, Y);
   } else {
     return X * Y;
   }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "zel_base.h"
+#include "zel_math1_sort.h"
 #include "zel_openarrays.h"
 #include "zel_strutils.h"
 
@@ -47,7 +48,12 @@ int FindInSortedArray(double X, const TDoubleArray& Data, bool Ascending) {
       hi = mid;
     }
   }
-  return static_cast<int>(std::fabs(Data[hi - 1] - X) <= std::fabs(Data[lo - 1] - X) ? hi - 1 : lo - 1);
+  // Equality first: an infinite X equal to an end element is "nearest" to
+  // it, though inf - inf is NaN.
+  const double atLo = Data[lo - 1], atHi = Data[hi - 1];
+  if (atHi == X) return static_cast<int>(hi - 1);
+  if (atLo == X) return static_cast<int>(lo - 1);
+  return static_cast<int>(std::fabs(atHi - X) <= std::fabs(atLo - X) ? hi - 1 : lo - 1);
 }
 
 template <oa::NumElem E>
@@ -56,12 +62,10 @@ int SortArray(bool Ascending, oa::Arr1<E>& Data, TIntArray& Index) {
   Index.resize(n);
   for (std::size_t i = 0; i < n; ++i) Index[i] = static_cast<int>(i + 1);
   if (n < 2) return -1;
-  // trunc(gap / 1.3) in integers: gap * 10 / 13 is the same for every gap
-  // (checked up to 3e6 against the double quotient) without rounding doubts.
   std::size_t gap = n - 1;
   bool exchanged;
   do {
-    gap = std::max<std::size_t>(1, gap * 10 / 13);
+    gap = CombSortNextGap(gap);
     exchanged = false;
     for (std::size_t i = 0; i + gap < n; ++i) {
       E& a = Data[i];

@@ -49,19 +49,40 @@ bool IsNaN(E X) noexcept {
   }
 }
 
+template <int Dims>
+constexpr std::array<int, Dims> NoPosition() noexcept {
+  std::array<int, Dims> p{};
+  p.fill(-1);
+  return p;
+}
+
 // Running minimum and maximum with the position of their first occurrence.
-// NaN is passed over; the first other value sets both, so an array of
-// infinities reports them rather than the start values.
+// Floating-point searches start from the largest value of the type and take
+// only strictly better elements, so NaN never enters and an array of -inf
+// reports the start value as its maximum; positions stay -1 until an
+// element is taken. Integer searches start from the first element.
 template <class E, int Dims>
 struct TExtremes {
   E Min = Highest<E>();
   E Max = Lowest<E>();
-  std::array<int, Dims> MinPos{};
-  std::array<int, Dims> MaxPos{};
+  std::array<int, Dims> MinPos = NoPosition<Dims>();
+  std::array<int, Dims> MaxPos = NoPosition<Dims>();
   bool Found = false;
 
   void Add(E X, const std::array<int, Dims>& Pos) noexcept {
-    if (IsNaN(X)) return;
+    if constexpr (std::is_floating_point_v<E>) {
+      if (X < Min) {
+        Min = X;
+        MinPos = Pos;
+        Found = true;
+      }
+      if (X > Max) {
+        Max = X;
+        MaxPos = Pos;
+        Found = true;
+      }
+      return;
+    }
     if (!Found) {
       Min = Max = X;
       MinPos = MaxPos = Pos;

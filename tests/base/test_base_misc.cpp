@@ -336,6 +336,9 @@ TEST(RandomListeners, CalledAfterEveryReseedOnce) {
   SetRandSeed(5);
   Randomize();
   EXPECT_EQ(g_reseeds, 2);
+  RemoveRandSeedListener(&CountReseed);
+  SetRandSeed(6);
+  EXPECT_EQ(g_reseeds, 2);
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ TEST(Math1Scalar, Round125FamilyMatchesExactDecimalReference) {
   EXPECT_EQ(zel::RoundPos125(3), 5);
   EXPECT_EQ(zel::Round125(0.0), 0);
   EXPECT_TRUE(std::isnan(zel::RoundNeg125(kNaN)));
+  // Series values past the double range saturate instead of turning into inf.
+  EXPECT_EQ(zel::Round125(1.7976931348623157e308), zel::uc_MaxDouble);
+  EXPECT_EQ(zel::RoundPos125(1.5e308), zel::uc_MaxDouble);
+  EXPECT_EQ(zel::RoundNeg125(-1.5e308), -zel::uc_MaxDouble);
 }
 
 TEST(Math1Scalar, CalcScaleParsKnownLayouts) {

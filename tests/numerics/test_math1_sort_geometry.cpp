@@ -61,6 +61,8 @@ TEST(Math1SortInterpol, InterpolTableMatchesScipyAndItsEnds) {
   EXPECT_EQ(zel::InterpolTable(15, 0, 10, t), 30);
   EXPECT_EQ(zel::InterpolTable(10, 0, 10, t), 20);
   EXPECT_EQ(zel::InterpolTable(0.1, 0.3, 0.1, std::vector<double>{0.7, 0.9, 1.3}), 1.3);  // reversed, at X1
+  // (0.9 - 0) / (0.9 / 7) is not exactly 7: X1 itself must still give the last value.
+  EXPECT_EQ(zel::InterpolTable(0.9, 0, 0.9, std::vector<double>{0, 1, 4, 9, 16, 25, 36, 49}), 49);
   EXPECT_DOUBLE_EQ(zel::InterpolTable(1e300, 0, 1, t), 2e301);  // far outside: no integer index taken
   EXPECT_TRUE(std::isnan(zel::InterpolTable(kNaN, 0, 10, t)));
   ExpectRaises([] { zel::InterpolTable(1, 0, 0, std::vector<double>{1}); },
@@ -149,6 +151,9 @@ TEST(Math1SortGeometry, DistancesAndAngles) {
   EXPECT_EQ(zel::CanonicalAngleDegrees(360), 0);
   EXPECT_NEAR(zel::CanonicalAngleDegrees(-1000), 80, 1e-12);
   EXPECT_DOUBLE_EQ(zel::CanonicalAngleRadians(7 * kPi / 2), -kPi / 2);
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_TRUE(std::isnan(zel::CanonicalAngleRadians(inf)));  // not a silent 0
+  EXPECT_TRUE(std::isnan(zel::CanonicalAngleDegrees(-inf)));
 }
 
 TEST(Math1SortGeometry, OrientationAndSegments) {

@@ -55,6 +55,9 @@ TEST(OpenArraysSearch, BisectionFindsEqualOrNearestElement) {
   EXPECT_EQ(FindInSortedArray(kNaN, up, true), -2);
   EXPECT_EQ(FindInSortedArray(1, TDoubleArray{}, true), -1);
   EXPECT_EQ(FindInSortedArray(4, TDoubleArray{4}, true), 0);
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(FindInSortedArray(inf, TDoubleArray{1, inf}, true), 1);  // equal, though inf - inf is NaN
+  EXPECT_EQ(FindInSortedArray(-inf, TDoubleArray{1, -inf}, false), 1);
 
   const TDoubleArray down{9, 7, 5, 3, 1};
   EXPECT_EQ(FindInSortedArray(6.5, down, false), 1);

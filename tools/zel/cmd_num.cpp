@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "zel_format.h"
 #include "zel_math1.h"
+#include "zel_strutils.h"
 
 namespace zeltool {
 
@@ -27,21 +28,6 @@ const char* const kNumUsage =
     "30'  12\xC2\xB0"
     "30'15\"\n"
     "                (d m s stand for the degree sign, ' and \")\n";
-
-// Windows-1252 text to UTF-8 for the terminal; only the Latin-1 letters the
-// library writes (the degree sign) need it.
-std::string ToUtf8(const std::string& S) {
-  std::string out;
-  for (unsigned char c : S) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 bool StartsWith(const std::string& S, const char* Prefix) { return S.rfind(Prefix, 0) == 0; }
 
@@ -154,7 +140,7 @@ bool ParseValue(const std::string& S, double& X, std::string& Kind) {
   return false;
 }
 
-void Line(const char* Label, const std::string& Text) { std::printf("  %-14s %s\n", Label, ToUtf8(Text).c_str()); }
+void Line(const char* Label, const std::string& Text) { std::printf("  %-14s %s\n", Label, zel::CP1252ToUTF8(Text).c_str()); }
 
 void PrintValue(const std::string& Arg, double X, const std::string& Kind) {
   std::printf("%s (%s)\n", Arg.c_str(), Kind.c_str());  // as typed (the terminal's encoding)
