@@ -157,17 +157,20 @@ void TVectorOf<T>::ShuffleElems() {
 
 template <class T>
 void TVectorOf<T>::SortElems(bool Ascending, int RangeFirst, int RangeLast) {
-  if (RangeFirst == 0 && RangeLast == 0) {
-    RangeFirst = 1;
-    RangeLast = FNElem;
-  } else {
-    if (RangeLast < RangeFirst) std::swap(RangeFirst, RangeLast);
-    RangeFirst = std::clamp(RangeFirst, 1, FNElem);
-    RangeLast = std::clamp(RangeLast, 1, FNElem);
-  }
+  // The sort's bounds follow the range rule (both 0: the whole vector).
+  MakeValidElemRange(RangeFirst, RangeLast);
   if (RangeLast - RangeFirst < 1) return;
   TRangeExchange exchange;
-  if (OnSortExchange) exchange = [this](int i, int j) { OnSortExchange(this, 0, i, j, 0, 0); };
+  if (OnSortExchange) {
+    // The sort works on the storage in place: a handler that resizes the
+    // vector ends it with an error rather than letting it write into freed
+    // storage. A copy of the handler survives one that reassigns itself.
+    exchange = [this, handler = OnSortExchange, data = FVec.data(), size = FVec.size()](int i, int j) {
+      handler(this, 0, i, j, 0, 0);
+      if (FVec.data() != data || FVec.size() != size)
+        throw EZELVectorError(ComponentMessage(Name(), "vector resized during sort"));
+    };
+  }
   RangeCombSort(std::span<T>(FVec), RangeFirst, RangeLast, Ascending, exchange);
   Changed();
 }
@@ -280,12 +283,11 @@ double TVectorOf<T>::EuclideanDistance(const TVectorOf* OtherVec) const {
 template <class T>
 void TVectorOf<T>::Clone(const TVectorOf* VecSource) {
   if (VecSource == nullptr) return;
-  if (VecSource == this) {
-    Changed();
-    return;
-  }
   Resize(VecSource->FNElem);
-  for (int i = 1; i <= FNElem; ++i) SetVal(i, VecSource->FVec[static_cast<std::size_t>(i - 1)]);
+  // GetVal re-checks the source on every read: an OnChange handler may
+  // resize either vector while the copy runs. A self-clone needs no
+  // temporary, since each element is written back to its own position.
+  for (int i = 1; i <= FNElem; ++i) SetVal(i, VecSource->GetVal(i));
   Changed();
 }
 

@@ -59,11 +59,17 @@ bool ExtendedToPosition(long double X, std::int64_t& Pos) {
 }
 
 double ExtendedToDouble(long double X) {
-  // Out-of-range conversions are undefined; beyond the double range the
-  // value becomes the infinity it would round to.
-  constexpr long double kMax = std::numeric_limits<double>::max();
-  if (X > kMax) return std::numeric_limits<double>::infinity();
-  if (X < -kMax) return -std::numeric_limits<double>::infinity();
+  // Out-of-range conversions are undefined, so the overflow is decided here
+  // as IEEE rounding to nearest decides it: values from the midpoint between
+  // the largest double and 2^1024 on become infinity (the midpoint itself
+  // rounds to the even neighbour, which is infinity); smaller ones round to
+  // a finite double.
+  const long double kOverflow = std::ldexp(1.0L, 1024) - std::ldexp(1.0L, 970);
+  if (X >= kOverflow) return std::numeric_limits<double>::infinity();
+  if (X <= -kOverflow) return -std::numeric_limits<double>::infinity();
+  constexpr double kMax = std::numeric_limits<double>::max();
+  if (X > kMax) return kMax;
+  if (X < -kMax) return -kMax;
   return static_cast<double>(X);
 }
 

@@ -126,6 +126,26 @@ TEST(VectorStorage, AssignCloneAndCopy) {
   c.Clone(nullptr);
   EXPECT_EQ(c.NrOfElem(), 3);
 
+  // Cloning itself writes every element through SetVal like any other
+  // source: one event per element plus the final one, and IsEmpty cleared.
+  TVector self;
+  self.Resize(3);
+  int selfEvents = 0;
+  self.OnChange = [&](TObject*) { ++selfEvents; };
+  self.Clone(&self);
+  EXPECT_EQ(selfEvents, 4);
+  EXPECT_FALSE(self.IsEmpty());
+
+  // A handler that grows the target while it is being cloned never makes
+  // the copy read past the end of the source.
+  auto small = MakeVec({5, 6});
+  TVector grow;
+  grow.OnChange = [&](TObject*) { grow.SetNrOfElem(8); };
+  grow.Clone(small.get());
+  EXPECT_EQ(grow.GetVal(1), 5);
+  EXPECT_EQ(grow.GetVal(2), 6);
+  EXPECT_EQ(grow.GetVal(3), 0);
+
   // Overlapping copy within one vector reads the source before writing.
   auto s = MakeVec({1, 2, 3, 4, 5});
   s->CopyFrom(s.get(), 1, 3, 2);
@@ -365,6 +385,16 @@ TEST(VectorSort, ExchangeCallbackKeepsCompanionInStep) {
   EXPECT_EQ(Values(*w), Values(*v));
   w->SortElems(false, 0, 0);
   for (int i = 2; i <= 300; ++i) EXPECT_GE(w->GetVal(i - 1), w->GetVal(i));
+
+  // A handler that resizes the vector, or drops itself, must not make the
+  // sort write into freed storage.
+  auto r = MakeVec({3, 2, 1});
+  r->OnSortExchange = [&](TObject*, Byte, int, int, int, int) { r->Resize(1000); };
+  EXPECT_THROW(r->SortElems(true, 0, 0), EZELVectorError);
+  auto d = MakeVec({3, 2, 1});
+  d->OnSortExchange = [&](TObject*, Byte, int, int, int, int) { d->OnSortExchange = nullptr; };
+  d->SortElems(true, 0, 0);
+  EXPECT_EQ(Values(*d), (std::vector<double>{1, 2, 3}));
 }
 
 TEST(VectorSort, RangeAndFirstGap) {
@@ -589,4 +619,16 @@ TEST(VectorStream, RoundTripAndHostileBounds) {
   huge->SetPosition(0);
   ASSERT_TRUE(x->LoadFromStream(huge.get(), false));
   EXPECT_EQ(x->GetVal(1), -std::numeric_limits<double>::infinity());
+  // Just above the largest double, but closer to it than half a unit in the
+  // last place: rounding to nearest gives the largest double, not infinity.
+  const long double dmax = std::numeric_limits<double>::max();
+  auto near = std::make_unique<TMemoryStream>();
+  WriteExtendedToStream(*near, 1);
+  WriteExtendedToStream(*near, 2);
+  WriteExtendedToStream(*near, dmax + std::ldexp(1.0L, 969));
+  WriteExtendedToStream(*near, -(dmax + std::ldexp(1.0L, 970)));  // the midpoint rounds to even: infinity
+  near->SetPosition(0);
+  ASSERT_TRUE(x->LoadFromStream(near.get(), false));
+  EXPECT_EQ(x->GetVal(1), std::numeric_limits<double>::max());
+  EXPECT_EQ(x->GetVal(2), -std::numeric_limits<double>::infinity());
 }
