@@ -9,7 +9,10 @@
 // chi-square and binomial laws use the extended-precision lgammal, because
 // at large degrees of freedom the prefactor a ln x - x - ln Gamma(a) is a
 // difference of numbers of order a ln a and a double LnGamma would lose
-// about a ln a * 1e-16 of it.
+// about a ln a * 1e-16 of it. For large parameters (see kUniformMinA and
+// kBetaStirlingMinAB) no ln Gamma difference is formed at all; the results
+// there differ from the Lanczos-based formulas by at most that
+// approximation's own error.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -72,10 +75,88 @@ LD LnGammaL(LD x) {
   return lgammal_r(x, &sign);
 }
 
-// P(a, x) and Q(a, x) for finite a > 0, x > 0, given ln Gamma(a).
-// Series for x < a + 1 (where it converges geometrically), otherwise the
-// Legendre continued fraction for Q by the modified Lentz method.
+// From this shape parameter on, the incomplete gamma function is evaluated by
+// Temme's uniform asymptotic expansion instead of the series and continued
+// fraction. Two reasons: those need O(sqrt(a)) terms, and their prefactor
+// a ln x - x - ln Gamma(a) is a difference of numbers of order a ln a, whose
+// rounding in extended precision (a ln a * 5e-20) reaches 1e-9 at a = 1e9 and
+// makes results plausible but wrong beyond 1e10 (P(1e16, 1e16 + 1e8) came out
+// 0.8416 instead of 0.84134). The expansion's first omitted term is of order
+// C2(eta) / a^2 relative to a correction that is itself O(a^-1/2), below 1e-17
+// here; at 1e7 both methods are available and agree (see the tests).
+constexpr LD kUniformMinA = 1e7L;
+
+// mu - ln(1 + mu) for 1 + mu = v / v0 > 0, given d = v - v0 (mu = d / v0),
+// without the cancellation of the two terms near mu = 0: the Taylor series
+// mu^2/2 - mu^3/3 + ... for |mu| < 0.1 (40 terms leave 0.1^40, far below the
+// extended epsilon). Elsewhere ln(v / v0) from v itself, because 1 + d / v0
+// loses v entirely when v is below v0 * 1e-19.
+LD MuMinusLog1p(LD d, LD v, LD v0) {
+  const LD mu = d / v0;
+  if (std::fabs(mu) >= 0.1L) return mu - std::log(v / v0);
+  LD s = 0;
+  LD pw = mu;
+  for (int k = 2; k <= 40; ++k) {
+    pw *= -mu;    // -(-mu)^k
+    s -= pw / k;  // + (-mu)^k / k
+  }
+  return s;
+}
+
+// delta(z) = ln Gamma(z) - ((z - 1/2) ln z - z + ln(2 pi) / 2), Stirling's
+// remainder. Its asymptotic series 1/(12z) - 1/(360z^3) + ... from z = 20 on
+// (the first omitted term, 691 / (360360 z^11), is below 1e-17 there);
+// below, the difference directly, whose terms are too small to cancel badly.
+LD StirlingRest(LD z) {
+  if (z < 20) return LnGammaL(z) - ((z - 0.5L) * std::log(z) - z + std::log(2 * std::numbers::pi_v<LD>) / 2);
+  const LD w = 1 / (z * z);
+  return (1.0L / 12 + w * (-1.0L / 360 + w * (1.0L / 1260 + w * (-1.0L / 1680 + w * (1.0L / 1188))))) / z;
+}
+
+// Both tails of the incomplete gamma function for large a by Temme's uniform
+// expansion (N. M. Temme, SIAM J. Math. Anal. 10 (1979) 757; the form of
+// DiDonato and Morris, ACM TOMS 12 (1986) 377):
+//   Q(a, x) = erfc(eta sqrt(a/2)) / 2 + R,  P(a, x) = erfc(-eta sqrt(a/2)) / 2 - R,
+//   R = exp(-a eta^2 / 2) / sqrt(2 pi a) * (C0(eta) + C1(eta) / a + ...),
+// with lambda = x / a, eta^2 / 2 = lambda - 1 - ln lambda, eta of the sign of
+// lambda - 1. Only a and x - a enter, both exact, so nothing of order a ln a
+// has to cancel. C0 = 1/(lambda-1) - 1/eta and C1 = 1/eta^3 - 1/(lambda-1)^3
+// - 1/(lambda-1)^2 - 1/(12 (lambda-1)) cancel near eta = 0, where their
+// Taylor series in eta take over.
+Tails TemmeTails(LD x, LD a) {
+  const LD mu = (x - a) / a;  // x - a exact in extended precision for double a, x
+  const LD half2 = MuMinusLog1p(x - a, x, a);  // eta^2 / 2
+  const LD eta = std::copysign(std::sqrt(2 * half2), mu);
+  LD c0;
+  LD c1;
+  if (std::fabs(eta) < 0.01L) {
+    // Truncation after eta^4: |eta|^5 * 139/777600 < 2e-14 of C0.
+    c0 = -1.0L / 3 + eta * (1.0L / 12 + eta * (-2.0L / 135 + eta * (1.0L / 864 + eta * (1.0L / 2835))));
+  } else {
+    c0 = 1 / mu - 1 / eta;
+  }
+  if (std::fabs(eta) < 0.1L) {
+    // C1 enters divided by a >= 1e7: three terms are plenty.
+    c1 = -1.0L / 540 + eta * (-1.0L / 288 + eta * (1.0L / 378));
+  } else {
+    c1 = 1 / (eta * eta * eta) - 1 / (mu * mu * mu) - 1 / (mu * mu) - 1 / (12 * mu);
+  }
+  const LD r = std::exp(-a * half2) / std::sqrt(2 * std::numbers::pi_v<LD> * a) * (c0 + c1 / a);
+  const LD w = eta * std::sqrt(a / 2);
+  if (eta > 0) {
+    const LD q = std::erfc(w) / 2 + r;
+    return {1 - q, q};
+  }
+  const LD p = std::erfc(-w) / 2 - r;
+  return {p, 1 - p};
+}
+
+// P(a, x) and Q(a, x) for finite a > 0, x > 0, given ln Gamma(a) (unused
+// from kUniformMinA on). Series for x < a + 1 (where it converges
+// geometrically), otherwise the Legendre continued fraction for Q by the
+// modified Lentz method.
 Tails GammaTails(LD x, LD a, LD lnGammaA) {
+  if (a >= kUniformMinA) return TemmeTails(x, a);
   const LD lnPre = a * std::log(x) - x - lnGammaA;
   const long bound = IterationBound(a);
   if (x < a + 1) {
@@ -149,8 +230,30 @@ LD BetaFraction(LD x, LD a, LD b) {
 
 // I_x(a, b) and 1 - I_x(a, b) for 0 < x < 1 with y = 1 - x given separately
 // (callers compute it without cancellation, e.g. f / (f + t^2)).
+//
+// From a or b = kBetaStirlingMinAB on, the prefactor x^a y^b / B(a, b) is not taken
+// from lnBetaAB: a ln x + b ln y - ln B(a, b) is then a difference of terms of
+// order a ln a whose rounding grows like a * 5e-20 (I_0.5(a, a) was off by
+// 2.5e-8 at a = 1e10 and 2e-4 at 1e14). Writing x = x0 (1 + mu1), y = y0 (1 +
+// mu2) about the mean x0 = a / (a + b), and ln Gamma by Stirling's formula
+// plus its remainder delta, the large terms cancel analytically
+// (a mu1 + b mu2 = 0):
+//   ln(x^a y^b / B) = -a (mu1 - ln(1 + mu1)) - b (mu2 - ln(1 + mu2))
+//                     + ln(a b / (2 pi (a + b))) / 2 + delta(a + b) - delta(a) - delta(b).
+constexpr LD kBetaStirlingMinAB = 1e4L;
+
 Tails BetaTails(LD x, LD y, LD a, LD b, LD lnBetaAB) {
-  const LD lnPre = a * std::log(x) + b * std::log(y) - lnBetaAB;
+  LD lnPre;
+  if (a >= kBetaStirlingMinAB || b >= kBetaStirlingMinAB) {
+    const LD x0 = a / (a + b);
+    const LD y0 = b / (a + b);
+    const LD d = x < 0.5L ? x - x0 : y0 - y;  // x - x0 from the smaller of x and y
+    lnPre = -a * MuMinusLog1p(d, x, x0) - b * MuMinusLog1p(-d, y, y0) +
+            std::log(a * b / (2 * std::numbers::pi_v<LD> * (a + b))) / 2 + StirlingRest(a + b) - StirlingRest(a) -
+            StirlingRest(b);
+  } else {
+    lnPre = a * std::log(x) + b * std::log(y) - lnBetaAB;
+  }
   if (x < (a + 1) / (a + b + 2)) {
     const LD p = std::exp(lnPre) * BetaFraction(x, a, b) / a;
     return {p, 1 - p};

@@ -8,9 +8,10 @@ Writes tests/data/statis_distrib_reference.tsv, one case per line:
     kind <TAB> arguments... <TAB> expected value
 Kinds and their oracle:
   lngamma x                 scipy.special.gammaln
-  igamma x a                scipy.special.gammainc(a, x)
+  igamma x a                scipy.special.gammainc(a, x); from a = 1e4 on the decimal incomplete gamma
+  igamma_big x a            P(a, x) for a = 1e7..1e9 by 60-digit decimal series / continued fraction
   erf x                     scipy.special.erf
-  ibeta x a b               scipy.special.betainc(a, b, x)
+  ibeta x a b               scipy.special.betainc(a, b, x); from a or b = 1e4 on a decimal continued fraction
   norm_pdf|norm_cdf x, norm_ppf p            scipy.stats.norm
   t_pdf|t_cdf x f, t_ppf p f                 scipy.stats.t
   (densities of t, F, chi2 and binom: closed forms in 60-digit decimals with a
@@ -18,8 +19,10 @@ Kinds and their oracle:
   freedom; quantiles: scipy's ppf refined by brentq on scipy's cdf / sf, since
   scipy's t.ppf is off by up to 2e-9, e.g. t.ppf(0.01, 2))
   f_pdf|f_cdf x f1 f2, f_ppf p f1 f2         scipy.stats.f
-  chi2_pdf|chi2_cdf x f, chi2_ppf p f        scipy.stats.chi2
-  binom_pmf|binom_cdf n p k, binom_ppf n p q scipy.stats.binom
+  chi2_pdf|chi2_cdf x f, chi2_ppf p f        scipy.stats.chi2 (chi2_ppf at 1e5 and more degrees
+                                             of freedom: secant on a decimal incomplete gamma)
+  binom_pmf|binom_cdf n p k, binom_ppf n p q scipy.stats.binom (binom_cdf from 1e5 trials on:
+                                             decimal sums of the pmf)
   hyper_pmf p npop nsample k                 scipy.stats.hypergeom.pmf(k, npop, round(p*npop), nsample)
   weibull_pdf x shape scale                  scipy.stats.weibull_min
   u_pmf|u_cdf n1 n2 u       exact Mann-Whitney null law from integer counts
@@ -62,7 +65,9 @@ PI_HALF_LN = (2 * PI).ln() / 2
 
 
 def dec(x):
-    return Decimal(repr(float(x))) if isinstance(x, float) else Decimal(x)
+    """The exact value of a double (the tests read the same double back from its
+    repr), or of an integer."""
+    return Decimal(float(x)) if isinstance(x, float) else Decimal(x)
 
 
 def t_pdf(x, f):
@@ -93,6 +98,60 @@ def binom_pmf(n, p, k):
     return (lnc + k * p.ln() + (n - k) * (1 - p).ln()).exp()
 
 
+def dec_ibeta(x, a, b):
+    """I_x(a, b) in 60-digit decimals: x^a (1-x)^b / (a B(a, b)) times the
+    classic continued fraction (modified Lentz), on the side
+    x < (a+1)/(a+b+2) where it converges in O(sqrt(max(a, b))) steps, the
+    other side by symmetry. The prefactor uses the decimal Stirling ln Gamma."""
+    x, a, b = dec(x), Decimal(a), Decimal(b)
+    if x > (a + 1) / (a + b + 2):
+        return 1 - dec_ibeta(1 - x, b, a)
+    pre = (a * x.ln() + b * (1 - x).ln() - dec_lngamma(a) - dec_lngamma(b) + dec_lngamma(a + b)).exp() / a
+    tiny, eps = Decimal("1e-300"), Decimal("1e-45")
+    c, d = Decimal(1), 1 - (a + b) * x / (a + 1)
+    d = 1 / d
+    h, m = d, 0
+    while True:
+        m += 1
+        aa = m * (b - m) * x / ((a - 1 + 2 * m) * (a + 2 * m))
+        d = 1 / (1 + aa * d)
+        c = 1 + aa / c
+        h *= d * c
+        aa = -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 1 + 2 * m))
+        d = 1 / (1 + aa * d)
+        c = 1 + aa / c
+        h *= d * c
+        if abs(d * c - 1) < eps:
+            return pre * h
+
+
+def binom_cdf(n, p, k):
+    """P(X <= k) by summing the pmf in decimals over the smaller side: downward
+    from k below the mean, as 1 - the sum upward from k + 1 above it, until the
+    terms are negligible. scipy's binom.cdf is off by 2.9e-10 at
+    (k, n, p) = (1, 1e7, 1e-6)."""
+    if k >= n:
+        return Decimal(1)
+    pd = dec(p)
+    r = (1 - pd) / pd  # pmf(j - 1) / pmf(j) = j / (n - j + 1) * r
+    eps = Decimal("1e-45")
+    if k <= n * p:
+        term = s = binom_pmf(n, p, k)
+        j = k
+        while j > 0 and term > s * eps:
+            term = term * j / (n - j + 1) * r
+            s += term
+            j -= 1
+        return s
+    term = s = binom_pmf(n, p, k + 1)
+    j = k + 1
+    while j < n and term > s * eps:
+        term = term * (n - j) / (j + 1) / r
+        s += term
+        j += 1
+    return 1 - s
+
+
 def refine(cdf, sf, p, x0, lo, hi):
     """The root of cdf(x) = p (sf(x) = 1 - p above the median) near scipy's ppf x0, by brentq."""
     g = (lambda x: math.log(cdf(x)) - math.log(p)) if p <= 0.5 else (lambda x: math.log(1 - p) - math.log(sf(x)))
@@ -103,6 +162,64 @@ def refine(cdf, sf, p, x0, lo, hi):
         return optimize.brentq(g, a, b, xtol=1e-300, rtol=8.9e-16, maxiter=500)
     except ValueError:  # a tail that underflows at the bracket ends
         return math.nan
+
+
+def dec_gamma_tail(a, x, upper):
+    """P(a, x) (upper=False) or Q(a, x) in 60-digit decimals: the series for x < a,
+    the Legendre continued fraction (modified Lentz) otherwise; both tails from
+    the one that converges, by complement (harmless at 60 digits)."""
+    a, x = Decimal(a), Decimal(x)
+    pre = (a * x.ln() - x - dec_lngamma(a)).exp()
+    eps = Decimal("1e-45")
+    if x < a:
+        term = s = 1 / a
+        n = 0
+        while term > s * eps:
+            n += 1
+            term = term * x / (a + n)
+            s += term
+        lower = pre * s
+        return 1 - lower if upper else lower
+    tiny = Decimal("1e-300")
+    b = x + 1 - a
+    c, d = 1 / tiny, 1 / b
+    h, i = d, 0
+    while True:
+        i += 1
+        an = -i * (i - a)
+        b += 2
+        d = 1 / (an * d + b)
+        c = b + an / c
+        h *= d * c
+        if abs(d * c - 1) < eps:
+            break
+    return pre * h if upper else 1 - pre * h
+
+
+def dec_chi2_ppf(p, f, x0):
+    """The chi-square quantile by secant steps on ln(tail) - ln(q) in decimals,
+    from a start x0 near the root. For 1e5 and more degrees of freedom scipy's
+    chi2.cdf is itself off (by 7e-7 in x at f = 1e7, p = 1e-6), so brentq on it
+    does not give a reference there."""
+    upper = p > 0.5
+    # The double p exactly (not its shortest decimal text): 1 - p of the double
+    # 0.999999999 is 1.0000000827e-9, which moves the quantile by 6e-11.
+    lnq = (1 - Decimal(float(p))).ln() if upper else Decimal(float(p)).ln()
+
+    def g(x):
+        return dec_gamma_tail(Decimal(f) / 2, x / 2, upper).ln() - lnq
+
+    xa = dec(x0)
+    xb = xa * (1 + Decimal("1e-9"))
+    ga, gb = g(xa), g(xb)
+    for _ in range(30):
+        if gb == ga:
+            break
+        xa, ga, xb = xb, gb, xb - gb * (xb - xa) / (gb - ga)
+        gb = g(xb)
+        if abs(xb - xa) <= abs(xb) * Decimal("1e-30"):
+            break
+    return float(xb)
 
 
 def emit(kind, args, value):
@@ -126,8 +243,21 @@ for a in grid(-2, 6, 33):
     xs |= {a + k * s for k in (-8, -3, -1, 1, 1.5, 3, 8)}
     xs |= {a + 1.5}
     for x in sorted(xs):
+        # From a = 1e4 on the decimal series / fraction: scipy's gammainc is off
+        # by 1.1e-8 at P(1e6, 992000) = 5.2401228154e-16.
         if x > 0:
-            emit("igamma", [float(x), a], special.gammainc(a, x))
+            emit("igamma", [float(x), a], special.gammainc(a, x) if a < 1e4 else dec_gamma_tail(a, float(x), False))
+
+# Large shape parameters, where scipy's own accuracy is not documented: the
+# decimal series / continued fraction (about 1e6 terms at a = 1e9).
+for a in [1e7, 1e8, 1e9]:
+    s = math.sqrt(a)
+    for k in (-8, -3, -1, 0, 0.5, 1, 3, 8):
+        x = float(a + k * s)
+        emit("igamma_big", [x, a], dec_gamma_tail(a, x, False))
+# Far tails at a = 1e7 (P down to 1e-220), either side of |x/a - 1| = 0.01.
+for r in (0.9899, 0.9901):
+    emit("igamma_big", [1e7 * r, 1e7], dec_gamma_tail(1e7, 1e7 * r, False))
 
 for x in [0.0, 1e-300, 1e-10, 1e-3] + [float(v) for v in np.linspace(-6, 6, 49)] + [10.0, 26.0]:
     emit("erf", [x], special.erf(x))
@@ -140,9 +270,11 @@ for a in [0.1, 0.5, 1.0, 2.5, 10.0, 100.0, 1e4, 1e6]:
         xs |= {mean + k * sd for k in (-6, -2, -0.5, 0, 0.5, 2, 6)}
         for x in sorted(xs):
             # scipy's betainc is off by up to 8e-7 when both a and b are 1e5 or more
-            # (betainc(1e6, 1e6, 0.5) = 0.49999961): no reference there.
-            if 0 < x < 1 and min(a, b) < 1e5:
-                emit("ibeta", [float(x), a, b], special.betainc(a, b, x))
+            # (betainc(1e6, 1e6, 0.5) = 0.49999961) and by 2e-9 at
+            # I_1.7e-6(2.5, 1e6): decimals from a or b = 1e4 on.
+            if 0 < x < 1:
+                x = float(x)
+                emit("ibeta", [x, a, b], special.betainc(a, b, x) if max(a, b) < 1e4 else dec_ibeta(x, a, b))
 
 # --- normal
 for x in [float(v) for v in np.linspace(-37, 8, 91)] + [1.959964, 0.0, -1e-8]:
@@ -170,8 +302,11 @@ for f in DF:
                 emit("chi2_pdf", [float(v), f], chi2_pdf(float(v), f))
                 emit("chi2_cdf", [float(v), f], stats.chi2.cdf(v, f))
     for p in PS[2:-1]:
-        emit("chi2_ppf", [p, f], refine(lambda x: stats.chi2.cdf(x, f), lambda x: stats.chi2.sf(x, f), p,
-                                        stats.chi2.ppf(p, f), 0.0, 1e300))
+        if f >= 10**5:
+            emit("chi2_ppf", [p, f], dec_chi2_ppf(p, f, stats.chi2.ppf(p, f)))
+        else:
+            emit("chi2_ppf", [p, f], refine(lambda x: stats.chi2.cdf(x, f), lambda x: stats.chi2.sf(x, f), p,
+                                            stats.chi2.ppf(p, f), 0.0, 1e300))
 FDF = [1, 2, 5, 20, 100, 10**4, 10**5]
 for f1 in FDF:
     for f2 in FDF:
@@ -191,7 +326,7 @@ for n in [1, 5, 20, 100, 1000, 10**5, 10**7]:
         for k in sorted(ks):
             if 0 <= k <= n:
                 emit("binom_pmf", [n, p, k], binom_pmf(n, p, k))
-                emit("binom_cdf", [n, p, k], stats.binom.cdf(k, n, p))
+                emit("binom_cdf", [n, p, k], stats.binom.cdf(k, n, p) if n < 10**5 else binom_cdf(n, p, k))
         for q in [1e-6, 0.05, 0.5, 0.95, 0.999]:
             k = int(stats.binom.ppf(q, n, p))
             # Skip probabilities within 1e-9 of a step: double rounding decides those.

@@ -23,6 +23,7 @@ int RunDemo(const Args& args);
 int RunCrc(const Args& args);
 int RunFormat(const Args& args);
 int RunNum(const Args& args);
+int RunDist(const Args& args);
 
 /// Folder of the bundled data (the source tree's data/ or the installed copy).
 std::string DataDir();

@@ -16,6 +16,8 @@ const std::vector<Command>& Commands() {
       {"format", "format VALUE WIDTH DECIMALS", "number text in the library's fixed and scientific layouts",
        RunFormat},
       {"num", "num VALUE...", "a number in every notation: hex, octal, binary, Roman, engineering, degrees", RunNum},
+      {"dist", "dist LAW p|d|q VALUE [PARAMS]", "probability, density or quantile of a distribution (zel dist: list)",
+       RunDist},
   };
   return list;
 }
