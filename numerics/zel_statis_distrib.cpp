@@ -321,12 +321,11 @@ double ErfApprox(double x) {
 
 double IncompleteBeta(double x, double a, double b) {
   if (std::isnan(x) || std::isnan(a) || std::isnan(b)) return kNaN;
-  if (x < 0) return 0;
-  if (x > 1) return 1;
+  if (x <= 0) return 0;
+  if (x >= 1) return 1;
   if (a <= 0 || b <= 0) return 0;
-  if (x == 0) return 0;
-  if (x == 1) return 1;
-  if (std::isinf(a) || std::isinf(b)) return kNaN;
+  // Limits for one infinite parameter: the mass moves to 1 (a) or 0 (b).
+  if (std::isinf(a) || std::isinf(b)) return std::isinf(a) && std::isinf(b) ? kNaN : std::isinf(a) ? 0 : 1;
   // The prefactor bt uses LnGamma as the unit defines it (error ~2e-10).
   const LD lnB = LanczosLnGamma(a) + LanczosLnGamma(b) - LanczosLnGamma(static_cast<LD>(a) + b);
   return ToDouble(BetaTails(x, 1 - static_cast<LD>(x), a, b, lnB).lower);
@@ -624,16 +623,19 @@ LD BinomLower(int n, LD p, int k) {
 // sizes m and n, by f(i, j; u) = f(i-1, j; u-j) + f(i, j-1; u) (the largest
 // value belongs to the second or to the first sample). Counts are all
 // positive sums, so the relative rounding stays below (m+n) eps.
+// One row per i = 0..m of the smaller size m, updated in place for j = 1..n:
+// row i holds f(i, j - 1; .) before and f(i, j; .) after step j, so the
+// memory is (min + 1) (UMax + 1) values, not (max + 1) (UMax + 1).
 std::vector<LD> UFrequencies(int m, int n, int UMax) {
   if (m > n) std::swap(m, n);
   const std::size_t w = static_cast<std::size_t>(UMax) + 1;
-  std::vector<LD> row((static_cast<std::size_t>(n) + 1) * w, 0.0L);
-  for (int j = 0; j <= n; ++j) row[static_cast<std::size_t>(j) * w] = 1;  // i = 0: only U = 0
-  for (int i = 1; i <= m; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      LD* cur = &row[static_cast<std::size_t>(j) * w];
-      const LD* left = &row[static_cast<std::size_t>(j - 1) * w];
-      for (int u = UMax; u >= 0; --u) cur[u] = (u >= j ? cur[u - j] : 0) + left[u];
+  std::vector<LD> row((static_cast<std::size_t>(m) + 1) * w, 0.0L);
+  for (int i = 0; i <= m; ++i) row[static_cast<std::size_t>(i) * w] = 1;  // j = 0: only U = 0
+  for (int j = 1; j <= n; ++j) {
+    for (int i = 1; i <= m; ++i) {
+      LD* cur = &row[static_cast<std::size_t>(i) * w];                   // f(i, j - 1; .)
+      const LD* below = &row[static_cast<std::size_t>(i - 1) * w];       // f(i - 1, j; .)
+      for (int u = UMax; u >= j; --u) cur[u] += below[u - j];
     }
   }
   return std::vector<LD>(row.end() - static_cast<std::ptrdiff_t>(w), row.end());
@@ -675,12 +677,13 @@ int BinomDistriQuantile(int n, double p, double prob, double& k) {
   k = 0;
   if (!ValidBinom(n, p)) return -1;
   if (!(prob >= 0 && prob <= 1)) return -2;
-  // Bisection on the integers: F(lo) < prob <= F(hi), at most 32 steps.
-  int lo = -1;
-  int hi = n;
+  // Bisection on the integers: F(lo) < prob <= F(hi), at most 32 steps
+  // (64-bit: hi - lo is n + 1 at the start).
+  std::int64_t lo = -1;
+  std::int64_t hi = n;
   while (hi - lo > 1) {
-    const int mid = lo + (hi - lo) / 2;
-    if (BinomDistriIntegral(n, p, mid) >= prob) {
+    const std::int64_t mid = lo + (hi - lo) / 2;
+    if (BinomDistriIntegral(n, p, static_cast<int>(mid)) >= prob) {
       hi = mid;
     } else {
       lo = mid;
@@ -734,7 +737,7 @@ double HyperGeoDistriDensity(double p, int npop, int nsample, int k) {
   if (nsample > npop) throw EZELStatisError("HyperGeoDistriDensity: nsample must not be greater than npop");
   if (nsample <= 0) throw EZELStatisError("HyperGeoDistriDensity: nsample must not be less than 1");
   const int m = RoundToInt(static_cast<long double>(p) * npop);
-  if (k < 0 || k > m || k > nsample || k < nsample + m - npop) return 0;
+  if (k < 0 || k > m || k > nsample || k < nsample - (npop - m)) return 0;  // no int overflow
   auto lf = [](int n) { return LanczosLnGamma(n + 1.0L); };
   return ToDouble(std::exp(lf(m) - lf(k) - lf(m - k) + lf(npop - m) - lf(nsample - k) - lf(npop - m - nsample + k) - lf(npop) +
                   lf(nsample) + lf(npop - nsample)));

@@ -43,8 +43,8 @@ double Erf(double x);
 /// Error function by a Chebyshev fit of erfc (fractional error < 1.2e-7).
 double ErfApprox(double x);
 
-/// Regularised incomplete beta function I_x(a, b). 0 for x < 0, 1 for x > 1;
-/// 0 when a <= 0 or b <= 0.
+/// Regularised incomplete beta function I_x(a, b). 0 for x <= 0, 1 for x >= 1;
+/// otherwise 0 when a <= 0 or b <= 0, NaN when both a and b are infinite.
 double IncompleteBeta(double x, double a, double b);
 
 /// ln Gamma(a) + ln Gamma(b) - ln Gamma(a + b). 0 when a < 0 or b < 0.

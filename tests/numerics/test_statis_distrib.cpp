@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <limits>
 #include <map>
 #include <string>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
 
 #include "math1_scalar_reference.h"
 #include "openarrays_reference.h"
@@ -216,4 +221,40 @@ TEST(StatisDistrib, DiscreteLawsSumToOne) {
   s = 0;
   for (int k = 0; k <= 40; ++k) s += BinomDistriDensity(40, 0.37, k);
   EXPECT_NEAR(s, 1, 1e-13);
+}
+
+// x = 1 gives 1 as x > 1 does, whatever a and b; one infinite parameter gives
+// the limit (mass at 1 for a, at 0 for b) rather than NaN.
+TEST(StatisDistrib, IncompleteBetaAtTheEndsAndInfiniteParameters) {
+  EXPECT_EQ(IncompleteBeta(1, -1, 2), 1);
+  EXPECT_EQ(IncompleteBeta(0.5, kInf, 2), 0);
+  EXPECT_EQ(IncompleteBeta(0.5, 2, kInf), 1);
+  EXPECT_TRUE(std::isnan(IncompleteBeta(0.5, kInf, kInf)));
+}
+
+// n = INT_MAX: the bisection's first width n + 1 overflowed int and the
+// quantile came back as n. For odd n and p = 1/2 the median is (n - 1) / 2
+// exactly (rounding may move it by one).
+TEST(StatisDistrib, BinomQuantileAtTheLargestN) {
+  double k = -1;
+  EXPECT_EQ(BinomDistriQuantile(INT_MAX, 0.5, 0.5, k), 0);
+  EXPECT_GE(k, (INT_MAX - 1) / 2);
+  EXPECT_LE(k, (INT_MAX - 1) / 2 + 1);
+}
+
+// Samples of sizes 1 and n: U is uniform on 0..n. The count table had one
+// row per element of the larger sample and took about 800 MB for 1 x 10000.
+TEST(StatisDistrib, UWithOneSmallSampleKeepsItsTableSmall) {
+#ifdef __linux__
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+#endif
+  EXPECT_NEAR(UDistriDensity(1, 10000, 1234) * 10001, 1, 1e-12);
+  EXPECT_EQ(UDistriQuantile(10000, 1, 0.5), 5000);
+  EXPECT_NEAR(UDistriIntegral(1, 10000, 6000) * 10001 / 6001, 1, 1e-12);
+#ifdef __linux__
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100L * 1024);  // kilobytes
+#endif
 }
