@@ -110,6 +110,17 @@ std::span<const T> TVectorOf<T>::RangeSpan(int LowElem, int HighElem) const noex
 }
 
 template <class T>
+void TVectorOf<T>::MinMaxFrom(int LowElem, int HighElem, T StartMin, T StartMax, T& Minimum, T& Maximum, int& MinIx,
+                              int& MaxIx) const {
+  Minimum = StartMin;
+  Maximum = StartMax;
+  MakeValidElemRange(LowElem, HighElem);
+  RangeMinMax(RangeSpan(LowElem, HighElem), Minimum, Maximum, MinIx, MaxIx);
+  if (MinIx > 0) MinIx += LowElem - 1;
+  if (MaxIx > 0) MaxIx += LowElem - 1;
+}
+
+template <class T>
 void TVectorOf<T>::Clear() {
   std::fill(FVec.begin(), FVec.end(), T(0));
   FIsEmpty = true;

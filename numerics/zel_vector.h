@@ -136,6 +136,10 @@ class TVectorOf : public TComponent {
  protected:
   /// Range after the range rule as a span of the storage.
   std::span<const T> RangeSpan(int LowElem, int HighElem) const noexcept;
+  /// Extremes of the validated range from the given start values, with the
+  /// 1-based positions of their first occurrences (0 when none beats them).
+  void MinMaxFrom(int LowElem, int HighElem, T StartMin, T StartMax, T& Minimum, T& Maximum, int& MinIx,
+                  int& MaxIx) const;
   /// "Component "<Name>": <Text>" as EZELVectorError.
   [[noreturn]] void Fail(const std::string& Text) const;
   /// Dest.Assign(this) when Dest is a vector of the same class.

@@ -61,12 +61,7 @@ void TIntVector::MinMax(int LowElem, int HighElem, int& Minimum, int& Maximum) c
 void TIntVector::MinMax(int LowElem, int HighElem, int& Minimum, int& Maximum, int& MinIx, int& MaxIx) const {
   // The maximum starts at −2147483647, so a vector of INT_MIN alone reports
   // no maximum (index 0).
-  Minimum = INT32_MAX;
-  Maximum = -INT32_MAX;
-  MakeValidElemRange(LowElem, HighElem);
-  RangeMinMax(RangeSpan(LowElem, HighElem), Minimum, Maximum, MinIx, MaxIx);
-  if (MinIx > 0) MinIx += LowElem - 1;
-  if (MaxIx > 0) MaxIx += LowElem - 1;
+  MinMaxFrom(LowElem, HighElem, INT32_MAX, -INT32_MAX, Minimum, Maximum, MinIx, MaxIx);
 }
 
 int TIntVector::Sum(int LowElem, int HighElem) const {

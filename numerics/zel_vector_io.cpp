@@ -73,26 +73,16 @@ double ExtendedToDouble(long double X) {
   return static_cast<double>(X);
 }
 
-}  // namespace
-
-// ---- TVector ------------------------------------------------------------------------
-
-bool TVector::StoreOnFile(int FirstElem, int LastElem, int Precision, const std::string& FileName) const {
-  if (Precision < -2) Precision = 2;
-  if (Precision > 20) Precision = 20;
-  if (LastElem < FirstElem) std::swap(FirstElem, LastElem);
-  MakeValidElemRange(FirstElem, LastElem);
+// The plain text form shared by both vectors: "first last", then one value
+// per line. The file replaces the old one only when complete; any failure
+// gives false and leaves the old file as it was.
+template <class FormatElem>
+bool StoreLines(int First, int Last, const std::string& FileName, FormatElem Format) {
   TTextFile f;
   try {
     f.Rewrite(FileName);
-    f.WriteLn(std::to_string(FirstElem) + " " + std::to_string(LastElem));
-    for (int i = FirstElem; i <= LastElem && f.WriteOK(); ++i) {
-      const double x = FVec[static_cast<std::size_t>(i - 1)];
-      if (Precision >= 0)
-        f.WriteLn(FormatFixed(x, Precision));
-      else
-        f.WriteLn(FormatScientificWidth(x, Precision == -1 ? 13 : 26));
-    }
+    f.WriteLn(std::to_string(First) + " " + std::to_string(Last));
+    for (int i = First; i <= Last && f.WriteOK(); ++i) f.WriteLn(Format(i));
     if (!f.WriteOK()) {
       f.Discard();
       return false;
@@ -105,7 +95,11 @@ bool TVector::StoreOnFile(int FirstElem, int LastElem, int Precision, const std:
   return true;
 }
 
-bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
+// Reads the plain text form into Vec: positions checked against the file
+// size before any resize; ReadElem(f, position) reads and stores one value,
+// skipping what it cannot read.
+template <class V, class ReadElem>
+bool LoadLines(V& Vec, const std::string& FileName, bool AdjustVectorSize, ReadElem Read) {
   TTextFile f;
   try {
     f.Reset(FileName);
@@ -114,17 +108,38 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
   }
   std::int64_t first = 0, last = 0;
   if (!f.TryRead(first) || !f.TryRead(last)) return false;
-  if (!ValidPositions(first, last, FileSizeOrZero(FileName) / 2, FNElem, AdjustVectorSize)) return false;
-  if (AdjustVectorSize && !LoaderResize(*this, last)) return false;
-  if (FNElem < last) return false;
+  if (!ValidPositions(first, last, FileSizeOrZero(FileName) / 2, Vec.NrOfElem(), AdjustVectorSize)) return false;
+  if (AdjustVectorSize && !LoaderResize(Vec, last)) return false;
+  if (Vec.NrOfElem() < last) return false;
   for (std::int64_t p = first; p <= last; ++p) {
     if (f.SeekEof()) break;
-    double v;
-    if (f.TryRead(v)) SetVal(static_cast<int>(p), v);
+    Read(f, static_cast<int>(p));
   }
   f.Close();
-  Changed();
+  Vec.Changed();
   return true;
+}
+
+}  // namespace
+
+// ---- TVector ------------------------------------------------------------------------
+
+bool TVector::StoreOnFile(int FirstElem, int LastElem, int Precision, const std::string& FileName) const {
+  if (Precision < -2) Precision = 2;
+  if (Precision > 20) Precision = 20;
+  if (LastElem < FirstElem) std::swap(FirstElem, LastElem);
+  MakeValidElemRange(FirstElem, LastElem);
+  return StoreLines(FirstElem, LastElem, FileName, [&](int i) {
+    const double x = FVec[static_cast<std::size_t>(i - 1)];
+    return Precision >= 0 ? FormatFixed(x, Precision) : FormatScientificWidth(x, Precision == -1 ? 13 : 26);
+  });
+}
+
+bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
+  return LoadLines(*this, FileName, AdjustVectorSize, [this](TTextFile& f, int p) {
+    double v;
+    if (f.TryRead(v)) SetVal(p, v);
+  });
 }
 
 bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, bool AutoDetect) {
@@ -198,44 +213,15 @@ bool TIntVector::StoreOnFile(int FirstElem, int LastElem, const std::string& Fil
   if (LastElem < FirstElem) std::swap(FirstElem, LastElem);
   if (FirstElem <= 0) FirstElem = 1;
   if (LastElem > FNElem) LastElem = FNElem;
-  TTextFile f;
-  try {
-    f.Rewrite(FileName);
-    f.WriteLn(std::to_string(FirstElem) + " " + std::to_string(LastElem));
-    for (int i = FirstElem; i <= LastElem && f.WriteOK(); ++i) f.WriteLn(std::to_string(GetVal(i)));
-    if (!f.WriteOK()) {
-      f.Discard();
-      return false;
-    }
-    f.Close();
-  } catch (const Exception&) {
-    f.Discard();
-    return false;
-  }
-  return true;
+  return StoreLines(FirstElem, LastElem, FileName, [this](int i) { return std::to_string(GetVal(i)); });
 }
 
 bool TIntVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
-  TTextFile f;
-  try {
-    f.Reset(FileName);
-  } catch (const Exception&) {
-    return false;
-  }
-  std::int64_t first = 0, last = 0;
-  if (!f.TryRead(first) || !f.TryRead(last)) return false;
-  if (!ValidPositions(first, last, FileSizeOrZero(FileName) / 2, FNElem, AdjustVectorSize)) return false;
-  if (AdjustVectorSize && !LoaderResize(*this, last)) return false;
-  if (FNElem < last) return false;
-  for (std::int64_t p = first; p <= last; ++p) {
-    if (f.SeekEof()) break;
+  return LoadLines(*this, FileName, AdjustVectorSize, [this](TTextFile& f, int p) {
     long double v;
     // Values beyond the integer range cannot be stored: treated as unreadable.
-    if (f.TryRead(v) && FitsInt32(v)) SetVal(static_cast<int>(p), RoundToInt(v));
-  }
-  f.Close();
-  Changed();
-  return true;
+    if (f.TryRead(v) && FitsInt32(v)) SetVal(p, RoundToInt(v));
+  });
 }
 
 void TIntVector::SaveToStream(TMemoryStream*& OutStream, int LowElem, int HighElem) const {

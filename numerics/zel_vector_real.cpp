@@ -75,12 +75,7 @@ void TVector::MinMax(int LowElem, int HighElem, double& Minimum, double& Maximum
 
 void TVector::MinMax(int LowElem, int HighElem, double& Minimum, double& Maximum, int& MinIx, int& MaxIx) const {
   // The start values are the historical ±1.7E308, not ±DBL_MAX.
-  Minimum = 1.7e308;
-  Maximum = -1.7e308;
-  MakeValidElemRange(LowElem, HighElem);
-  RangeMinMax(RangeSpan(LowElem, HighElem), Minimum, Maximum, MinIx, MaxIx);
-  if (MinIx > 0) MinIx += LowElem - 1;
-  if (MaxIx > 0) MaxIx += LowElem - 1;
+  MinMaxFrom(LowElem, HighElem, 1.7e308, -1.7e308, Minimum, Maximum, MinIx, MaxIx);
 }
 
 double TVector::Sum(int LowElem, int HighElem) const {

@@ -1,7 +1,8 @@
 // The "zel num" command, run as the built tool (beside this test executable
 // in the build tree: tests/test_zelnum and tools/zel/zel).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+
+#include "zel_tool_runner.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -9,24 +10,11 @@
 
 namespace {
 
-std::string ToolPath() {
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return std::string();
-  const auto tool = self.parent_path().parent_path() / "tools" / "zel" / "zel";
-  return std::filesystem::exists(tool, ec) ? tool.string() : std::string();
-}
+using zel::test::ToolPath;
 
-// Output (stdout and stderr) and exit code of "zel num ARGS".
+// Output and exit code of "zel num ARGS".
 std::string RunNum(const std::string& Tool, const std::string& Args, int& ExitCode) {
-  std::string out;
-  FILE* p = popen(("'" + Tool + "' num " + Args + " 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  const int status = pclose(p);
-  ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  return zel::test::RunTool(Tool, "num", Args, ExitCode);
 }
 
 }  // namespace
