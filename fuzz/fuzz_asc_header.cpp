@@ -10,20 +10,17 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz_common.h"
 #include "zel_base.h"
 
 namespace {
 
 const std::string& TempPath() {
-  static const std::string Path =
-      (std::filesystem::temp_directory_path() / ("zel_fuzz_asc_" + std::to_string(::getpid()) + ".asc")).string();
+  static const std::string Path = zelfuzz::ScratchPath("zel_fuzz_asc_", ".asc");
   return Path;
 }
 
-[[noreturn]] void Fail(const char* What) {
-  std::fprintf(stderr, "invariant violated: %s\n", What);
-  std::abort();
-}
+using zelfuzz::Fail;
 
 }  // namespace
 

@@ -11,20 +11,17 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz_common.h"
 #include "zel_vector.h"
 
 namespace {
 
 const std::string& TempPath() {
-  static const std::string Path =
-      (std::filesystem::temp_directory_path() / ("zel_fuzz_vecfile_" + std::to_string(::getpid()) + ".txt")).string();
+  static const std::string Path = zelfuzz::ScratchPath("zel_fuzz_vecfile_", ".txt");
   return Path;
 }
 
-[[noreturn]] void Fail(const char* What) {
-  std::fprintf(stderr, "invariant violated: %s\n", What);
-  std::abort();
-}
+using zelfuzz::Fail;
 
 // Each load starts from a fresh three-element vector, so the fingerprint
 // compared after a failed load is cheap.

@@ -7,15 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_common.h"
 #include "zel_streams.h"
 #include "zel_vector.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* What) {
-  std::fprintf(stderr, "invariant violated: %s\n", What);
-  std::abort();
-}
+using zelfuzz::Fail;
 
 // Each load starts from a fresh four-element vector, so the fingerprint
 // compared after a failed load is cheap.

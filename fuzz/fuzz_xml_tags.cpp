@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_common.h"
 #include "zel_base.h"
 
 namespace {
@@ -14,10 +15,7 @@ namespace {
 const zel::TStrArray kTagNames = {"numcols", "numrows", "numplanes", "numtimeslots",
                                   "cell",    "matrix",  "/matrix",   "invalidtag"};
 
-[[noreturn]] void Fail(const char* What) {
-  std::fprintf(stderr, "invariant violated: %s\n", What);
-  std::abort();
-}
+using zelfuzz::Fail;
 
 }  // namespace
 
