@@ -185,13 +185,14 @@ double RangeMode(std::span<const double> X);
 int RangeMode(std::span<const int> X);
 
 /// Skewness and excess kurtosis from central sums and the n − 1 deviation;
-/// both 0 for n < 4 or a zero deviation (then the result is false).
+/// both 0 for n < MinCount (the vector needs 4 values, the matrix 2) or a
+/// zero deviation (then the result is false).
 template <class T>
-bool RangeSkewKurt(std::span<const T> X, double& Skewness, double& Kurtosis) noexcept {
+bool RangeSkewKurt(std::span<const T> X, double& Skewness, double& Kurtosis, std::size_t MinCount = 4) noexcept {
   Skewness = 0;
   Kurtosis = 0;
   const std::size_t n = X.size();
-  if (n < 4) return false;
+  if (n < MinCount || n < 2) return false;
   double s, q;
   RangeSums(X, s, q);
   const double dn = static_cast<double>(n);

@@ -266,4 +266,12 @@ class TIntVector : public TVectorOf<int> {
   bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
 };
 
+/// Histogram of the positions First..Last (1-based) of X into Histo, by the
+/// rules of TVector::Histogram (shared with the other data components):
+/// false, Histo untouched, for a null Histo, a width of 0 or less or more
+/// than 500 bins.
+bool HistogramIntoVector(std::span<const double> X, std::int64_t First, std::int64_t Last, double FirstBin,
+                         double LastBin, double BinWidth, TIntVector* Histo, int& Underflow, int& Overflow,
+                         int& MaxCnt);
+
 }  // namespace zel

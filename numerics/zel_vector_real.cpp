@@ -107,14 +107,14 @@ void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
   for (double& v : FVec) v = (v - Median) / QuantDiff;
 }
 
-bool TVector::Histogram(int FirstElem, int LastElem, double FirstBin, double LastBin, double BinWidth,
-                        TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const {
+bool HistogramIntoVector(std::span<const double> X, std::int64_t First, std::int64_t Last, double FirstBin,
+                         double LastBin, double BinWidth, TIntVector* Histo, int& Underflow, int& Overflow,
+                         int& MaxCnt) {
   if (Histo == nullptr || !(BinWidth > 0)) return false;
   const double bins = RoundHalfEven(std::fabs(LastBin - FirstBin) / BinWidth) + 1;
   if (!(bins <= 500)) return false;  // also NaN bounds
   const int nbins = static_cast<int>(bins);
-  THistoResult r =
-      RangeHistogram(std::span<const double>(FVec), FirstElem, LastElem, FirstBin, LastBin, BinWidth, nbins);
+  THistoResult r = RangeHistogram(X, First, Last, FirstBin, LastBin, BinWidth, nbins);
   if (Histo->NrOfElem() != nbins) Histo->Resize(nbins);
   Histo->Clear();
   for (int b = 1; b <= nbins; ++b)
@@ -123,6 +123,12 @@ bool TVector::Histogram(int FirstElem, int LastElem, double FirstBin, double Las
   Overflow = r.Overflow;
   MaxCnt = r.MaxCnt;
   return true;
+}
+
+bool TVector::Histogram(int FirstElem, int LastElem, double FirstBin, double LastBin, double BinWidth,
+                        TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const {
+  return HistogramIntoVector(std::span<const double>(FVec), FirstElem, LastElem, FirstBin, LastBin, BinWidth, Histo,
+                             Underflow, Overflow, MaxCnt);
 }
 
 double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
