@@ -153,6 +153,11 @@ int ReadNextTagInTextFile(TTextFile& InFile, const TStrArray& TagNames, std::str
 bool XmlAttributeValue(std::string_view Attributes, std::string_view Name, std::string& Value);
 /// Text with & < > " ' written as entities, for XML writers.
 std::string XmlEscape(std::string_view Text);
+/// XmlEscape, and in addition every byte outside printable ASCII written as
+/// a character reference of its Windows-1252 character (TAB, CR and LF
+/// included, so that attribute values keep them), so the text is plain
+/// ASCII in any encoding; the controls XML cannot carry at all become '?'.
+std::string XmlEscapeAscii(std::string_view Text);
 
 // ---- stream scalars -----------------------------------------------------------------
 /// Writes X as 10 bytes of the extended format; false when not all were written.

@@ -398,4 +398,18 @@ std::string XmlEscape(std::string_view Text) {
   return Out;
 }
 
+std::string XmlEscapeAscii(std::string_view Text) {
+  std::string Out;
+  for (const char Ch : XmlEscape(Text)) {
+    const auto B = static_cast<unsigned char>(Ch);
+    if (B >= 0x20 && B < 0x7F)
+      Out.push_back(Ch);
+    else if (B == '\t' || B == '\n' || B == '\r' || B >= 0x7F)
+      Out += "&#" + std::to_string(static_cast<std::uint32_t>(CP1252ToUnicode(B))) + ";";
+    else
+      Out.push_back('?');
+  }
+  return Out;
+}
+
 }  // namespace zel

@@ -13,7 +13,8 @@
 // column and one row. Units above this one may read and write it directly
 // (call Changed afterwards) instead of going through GetVal/SetVal.
 //
-// The linear algebra is in zel_matrix_linalg.cpp, the file formats in
+// The linear algebra is in zel_matrix_linalg.cpp, zel_matrix_lu.cpp and
+// zel_matrix_square.cpp (vector kernels: zel_matrix_kernels.h), the file formats in
 // zel_matrix_io.cpp.
 #pragma once
 
@@ -186,7 +187,8 @@ class TMatrix : public TComponent {
   /// Comb sort of the rows LowRow..HighRow by column SortColIx, moving the
   /// columns LowCol..HighCol (and the key when outside them); every exchange
   /// is reported to OnSortExchange (kind 2, rows i and i + gap, LowCol,
-  /// HighCol); OnChange once. A key column outside the matrix: nothing.
+  /// HighCol); OnChange once. A key column outside the matrix: nothing. A
+  /// handler that changes the matrix's shape ends the sort with EZELMatrixError.
   void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
   /// The same for the columns LowCol..HighCol keyed on row SortRowIx (kind 1).
   void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
@@ -257,6 +259,14 @@ class TMatrix : public TComponent {
 
   // ---- arithmetic and linear algebra ------------------------------------------
 
+  // Products compute every element as the sum of its terms in increasing k
+  // from 0, one multiply and one add each (no fused multiply-add), so the
+  // results do not depend on the instruction set or thread count. Result
+  // components (MatRes, VecRes, MatL, MatU, HatMat) must be distinct from
+  // the operands: a product whose result is an operand returns false. The
+  // products resize MatRes/VecRes, write it through SetVal and then fire A's
+  // OnChange; on false nothing changes.
+
   /// Every element times / plus Scalar; OnChange.
   void SMult(double Scalar);
   void SAdd(double Scalar);
@@ -267,44 +277,62 @@ class TMatrix : public TComponent {
   bool EMult(const TMatrix* MatB, TMatrix* MatRes);
   /// MatRes := A·B (columns of A = rows of B).
   bool Multiply(const TMatrix* MatB, TMatrix* MatRes);
-  /// VecRes := A·b.
+  /// VecRes := A·b; false also for a matrix without rows (a vector cannot be empty).
   bool Multiply(const TVector* VecB, TVector* VecRes);
   /// MatRes := A·Bᵀ.
   bool MultiplyTransposed(const TMatrix* MatB, TMatrix* MatRes);
   /// MatRes := Aᵀ·B.
   bool TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes);
-  /// VecRes := Aᵀ·b.
+  /// VecRes := Aᵀ·b; false also for a matrix without columns.
   bool TransposeAndMultiply(const TVector* VecB, TVector* VecRes);
   /// MatRes := AᵀA / Norm on as many threads as the machine has processors.
   bool Square(TMatrix* MatRes, double Norm);
-  /// The same on NThreads threads (≤ 0 counts as 1); identical results for
-  /// any thread count. False for a null MatRes or an abort.
+  /// The same on NThreads threads (≤ 0 counts as 1, more than the
+  /// processors or the column blocks count as that many); identical results
+  /// for any thread count. One progress step per column, counted on the
+  /// calling thread, which alone calls MathFeedBackProc. False for a null or
+  /// aliased MatRes, a Norm of 0 or not finite, or an abort. MatRes's
+  /// OnChange fires once on success.
   bool Square(TMatrix* MatRes, double Norm, int NThreads);
   /// A := Aᵀ; OnChange; true.
   bool Transpose();
-  /// A := A⁻¹ by Crout LU with implicit partial pivoting; false for a
-  /// non-square, singular or aborted matrix.
+  /// A := A⁻¹ by Crout LU with implicit partial pivoting; one progress step
+  /// per column of the decomposition and of the solution. False, with the
+  /// matrix unchanged, for a matrix that is not square or empty, has an
+  /// element that is not finite, is singular (a zero row, a pivot below
+  /// 1E-100), has an inverse that is not finite, or on an abort.
   bool Invert();
   /// NumPerm × product of U's diagonal; 0 when the LU decomposition fails.
   double Determinant() const;
   /// Crout LU with implicit partial pivoting: L (unit diagonal), U, and the
-  /// sign of the row permutation.
+  /// sign of the row permutation. On a small pivot MatU keeps both factors
+  /// and MatL stays 0; on a zero row MatU stays a copy of A.
   bool LUdecomposition(TMatrix* MatL, TMatrix* MatU, int& NumPerm) const;
-  /// A = L·Lᵀ; false when not square or not positive definite.
+  /// A = L·Lᵀ from A's diagonal and lower part; A's strict upper part
+  /// receives Lᵀ. MatL (diagonal and below; above it 0) on success; false
+  /// when not square, not positive definite, or MatL is null or A itself.
   bool CholeskyDecomp(TMatrix* MatL);
-  /// Balances a square matrix by diagonal similarity scaling; false when not square.
+  /// Balances a square matrix by diagonal similarity scaling, sweeping until
+  /// every factor lies within [1/1.05, 1.05] (at most 100 sweeps); an index
+  /// whose off-diagonal row or column is empty is left alone. No event;
+  /// false when not square.
   bool Balance();
-  /// Column-sum, row-sum, spectral or Frobenius norm.
+  /// Column-sum, row-sum, spectral or Frobenius norm; 0 without elements,
+  /// NaN when an element is NaN. The spectral norm raises EZELMatrixError
+  /// "near singular covariance matrix" when its decomposition does not
+  /// converge or is aborted.
   double Norm(TNormType nt) const;
-  /// HatMat := X(XᵀX)⁻¹Xᵀ; false when XᵀX cannot be inverted.
+  /// HatMat := X(XᵀX)⁻¹Xᵀ; false when XᵀX cannot be inverted (HatMat untouched).
   bool CalcHatMatrix(TMatrix* HatMat) const;
-  /// Distance or similarity of two rows over all columns.
+  /// Distance or similarity of two rows over all columns. Two rows that are
+  /// both all zero have Tanimoto and Dice similarity 1.
   double DistanceOfObjects(TDistMode Mode, int obj1, int obj2);
-  /// All pairwise row distances into the n × n DMat: 0, or −2 (DMat has not
-  /// n columns) / −1 (DMat not square).
+  /// All pairwise row distances into the n × n DMat (exactly the values of
+  /// DistanceOfObjects; OnChange of DMat once): 0, or −2 (DMat null or not n
+  /// columns) / −1 (DMat not square).
   int CalcDistMat(TDistMode Mode, TMatrix* DMat);
   /// Pearson correlation of all corresponding elements; raises "…: matrices
-  /// do not match" for different sizes.
+  /// do not match" for different sizes or a null OtherMat.
   double Correlate(const TMatrix* OtherMat) const;
   /// Order-times forward differences down every column, then NrOfRows −
   /// Order rows; nothing unless 1 ≤ Order ≤ 10 and Order < NrOfRows.
@@ -312,29 +340,47 @@ class TMatrix : public TComponent {
 
   // ---- files --------------------------------------------------------------------
 
-  /// ASC file of the whole matrix; 0, or −1 when the file cannot be written
-  /// (an existing file is then left untouched).
+  /// ASC file of the whole matrix, a row per line: values with Precision
+  /// decimals (at most 25), or for Precision < 0 the shortest text that
+  /// reads back exactly; 0, or −1 when the file cannot be written (an
+  /// existing file is then left untouched).
   int ExportAsASC(const std::string& FName, int Precision, const std::string& Comment) const;
-  /// The same with a table of strings after the values (see the io notes).
+  /// The same with a table of strings after the values: one line per outer
+  /// element, each string double-quoted (a " inside becomes ').
   int ExportAsASC(const std::string& FName, int Precision, const std::string& Comment,
                   const TStr2DArray& CustData) const;
-  /// Reads an ASC file: 0, or the header reader's negative code, −5 (row
-  /// attribute not a number), −6 (value not a number), −8 (missing file).
+  /// Reads an ASC file: 0, or the header reader's negative code, −4 (a
+  /// quoted name not closed), −5 (row attribute not a number), −6 (value
+  /// not a number or missing), −8 (missing file), −10 (no memory). On a
+  /// failure the matrix is unchanged. The CustData form also reads the
+  /// string table after the values.
   int ImportASC(const std::string& FName, std::string& Comment);
   int ImportASC(const std::string& FName, std::string& Comment, TStr2DArray& CustData);
-  /// Plain text of a rectangle: "LoC LoR HiC HiR", then one row per line.
+  /// Plain text of a rectangle: "LoC LoR HiC HiR" (after the range rule;
+  /// "0 0 0 0" when empty), then one row per line in the shortest exact
+  /// text. False when the file cannot be written (the old file stays).
+  /// LoadFromFile reads it back (Adjust: resized to HiC × HiR); false, with
+  /// the matrix unchanged, for bad bounds, a matrix too small, a value that
+  /// is not a number or a file that ends early.
   bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const std::string& FileName) const;
   bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize);
-  /// AutoDetect: a table of bare numbers, one row per line.
+  /// AutoDetect: a table of numbers, one row per line, separated by blanks,
+  /// TABs, commas or semicolons; a first line that is not all numbers is
+  /// skipped; all rows of equal length. Without Adjust the part that fits
+  /// is read.
   bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, bool AutoDetect);
-  /// The rectangle's bounds and values in a binary stream; a null OutStream
-  /// gets a new TMemoryStream that the caller owns.
+  /// The rectangle's bounds (four 32-bit integers, as StoreOnFile) and its
+  /// values row by row as 10-byte extended values; a null OutStream gets a
+  /// new TMemoryStream that the caller owns. Raises EWriteError when the
+  /// stream cannot take the bytes. LoadFromStream reads it back as
+  /// LoadFromFile reads the text.
   void SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
   void SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
   bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
   /// The 4096-byte-block binary file; raises EInOutError when it cannot be written.
   void SaveBinary(const std::string& FName) const;
-  /// 0 on success; negative codes for a missing, foreign or damaged file.
+  /// 0 on success; the binErr codes of zel_blockfile.h for a missing,
+  /// short, foreign or truncated file or negative counts. Sets DataID.
   int LoadBinary(const std::string& FName);
   /// Header of a binary file; true when it holds a TMatrix. Raises
   /// EInOutError for a missing or unreadable file.
@@ -382,6 +428,10 @@ class TMatrix : public TComponent {
   /// covers whole columns, else a gathered copy held in Scratch.
   std::span<const double> RectSpan(int LowCol, int LowRow, int HighCol, int HighRow,
                                    std::vector<double>& Scratch) const;
+  /// ValidRect, then RectSpan: the rectangle's elements after the range
+  /// rule, empty when the rectangle is.
+  std::span<const double> ClippedRect(int LowCol, int LowRow, int HighCol, int HighRow,
+                                      std::vector<double>& Scratch) const;
 
   int FNCol = 1;
   int FNRow = 1;

@@ -220,6 +220,16 @@ class TVector : public TVectorOf<double> {
   /// Reads the form of SaveToStream; false for a null stream, bad bounds or
   /// a failed value read.
   bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
+
+  /// ASC file of one column (values by strff in 12 characters with
+  /// Precision decimals, at most 25). 0, or −1 when the file cannot be
+  /// written (an existing file is then left untouched).
+  int ExportAsASC(const std::string& FName, int Precision, const std::string& Comment) const;
+  /// Reads a one-column ASC file: 0, −8 (missing file), −7 (not one
+  /// column), −9 (no rows), −5/−6 (row attribute/value not a number), −4
+  /// (a name left open) or the header reader's code. On a failure after the
+  /// header the vector is cut to the row being read.
+  int ImportASC(const std::string& FName, std::string& Comment);
 };
 
 /// One-dimensional array of 32-bit signed integers. Sums and products wrap
@@ -264,6 +274,12 @@ class TIntVector : public TVectorOf<int> {
   void SaveToStream(TMemoryStream*& OutStream, int LowElem, int HighElem) const;
   void SaveToStream(TStream& OutStream, int LowElem, int HighElem) const;
   bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
+
+  /// ASC file of one column of plain integers; results as TVector's.
+  int ExportAsASC(const std::string& FName, const std::string& Comment) const;
+  /// As TVector's; values are rounded half-even, a value outside the
+  /// integer range counts as not a number (−6).
+  int ImportASC(const std::string& FName, std::string& Comment);
 };
 
 /// Histogram of the positions First..Last (1-based) of X into Histo, by the

@@ -24,6 +24,9 @@ int RunCrc(const Args& args);
 int RunFormat(const Args& args);
 int RunNum(const Args& args);
 int RunDist(const Args& args);
+int RunConvert(const Args& args);
+int RunPca(const Args& args);
+int RunDescribe(const Args& args);
 
 /// Folder of the bundled data (the source tree's data/ or the installed copy).
 std::string DataDir();

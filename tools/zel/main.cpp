@@ -18,6 +18,11 @@ const std::vector<Command>& Commands() {
       {"num", "num VALUE...", "a number in every notation: hex, octal, binary, Roman, engineering, degrees", RunNum},
       {"dist", "dist LAW p|d|q VALUE [PARAMS]", "probability, density or quantile of a distribution (zel dist: list)",
        RunDist},
+      {"convert", "convert IN OUT [--from/--to F]", "a matrix between csv/txt, ASC, XML and binary files",
+       RunConvert},
+      {"pca", "pca FILE [--correlation] [...]", "principal components of a CSV or ASC data file", RunPca},
+      {"describe", "describe FILE [--delimiter D] [...]", "statistics of every column of a CSV, ASC or XML table",
+       RunDescribe},
   };
   return list;
 }
