@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -208,12 +209,38 @@ bool TAscReader::NextWord(std::string_view& Word) {
   return true;
 }
 
+// A plain decimal number ([-]digits[.digits][E[sign]digits]) that
+// std::from_chars reads up to the next delimiter is, by its syntax alone, a
+// text-file number, and from_chars is what converts those: the value is the
+// same as by the general way, without cutting out the word first. Anything
+// else (a '+', a missing value, an overflow, a word running into the next
+// block) is left to the general way.
+bool TAscReader::FastNumber(double& X) {
+  for (;;) {
+    while (FPos < FEnd && IsDelimiter(FBuf[FPos])) ++FPos;
+    if (FPos < FEnd) break;
+    if (!Refill(FEnd)) return false;
+  }
+  const char* const Start = FBuf.data() + FPos;
+  const char* const End = FBuf.data() + FEnd;
+  const char* const Mantissa = Start + (*Start == '-' ? 1 : 0);
+  if (Mantissa == End || !((*Mantissa >= '0' && *Mantissa <= '9') || *Mantissa == '.')) return false;
+  double V = 0;
+  const auto [Ptr, Ec] = std::from_chars(Start, End, V, std::chars_format::general);
+  if (Ec != std::errc() || Ptr == End || !IsDelimiter(*Ptr)) return false;
+  X = V;
+  FPos = static_cast<std::size_t>(Ptr - FBuf.data());
+  return true;
+}
+
 bool TAscReader::ReadNumber(double& X) {
+  if (FastNumber(X)) return true;
   std::string_view W;
   return NextWord(W) && NumberWord(W, X);
 }
 
 bool TAscReader::ReadValue(double& X) {
+  if (FastNumber(X)) return true;
   std::string_view W;
   if (!NextWord(W)) return false;
   if (W == "###" || SameText(W, "NAN")) {

@@ -133,6 +133,7 @@ class TAscReader {
 
  private:
   bool Refill(std::size_t Keep);
+  bool FastNumber(double& X);
   bool GetChar(char& Ch);
 
   std::FILE* FFile = nullptr;

@@ -3,6 +3,7 @@
 #include "zel_datatable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <typeinfo>
@@ -166,28 +167,50 @@ void TDataTable::Resize(int NrCols, int NrRows) {
   FireResize(oldCols, oldRows);
 }
 
+namespace {
+
+// Capacity for N elements, grown by half at least, so that a run of inserts
+// reuses memory instead of touching fresh pages every time.
+template <class V>
+void ReserveFor(V& Vec, std::size_t N) {
+  if (Vec.capacity() < N) Vec.reserve(std::max(N, Vec.capacity() + Vec.capacity() / 2));
+}
+
+// The column-major states of OldCols × OldRows laid out in place as
+// NewCols × NewRows (capacity reserved): the overlap is kept, the rest is 0.
+void RelayoutStates(std::vector<Byte>& S, std::size_t OldCols, std::size_t OldRows, std::size_t NewCols,
+                    std::size_t NewRows) {
+  const std::size_t keepC = std::min(OldCols, NewCols), keepR = std::min(OldRows, NewRows);
+  if (NewRows > OldRows) {
+    // Columns move towards the back: the last one first, so none is
+    // overwritten before it has moved.
+    S.resize(std::max(S.size(), NewCols * NewRows));
+    for (std::size_t c = keepC; c-- > 0;) {
+      std::memmove(S.data() + c * NewRows, S.data() + c * OldRows, keepR);
+      std::memset(S.data() + c * NewRows + keepR, 0, NewRows - keepR);
+    }
+  } else if (NewRows < OldRows) {
+    for (std::size_t c = 0; c < keepC; ++c) std::memmove(S.data() + c * NewRows, S.data() + c * OldRows, keepR);
+  }
+  S.resize(NewCols * NewRows);
+  if (NewCols > keepC) std::memset(S.data() + keepC * NewRows, 0, (NewCols - keepC) * NewRows);
+}
+
+}  // namespace
+
 void TDataTable::ResizeStorage(int NrCols, int NrRows, bool WithMatrix) {
   const int oldCols = FNrOfCols, oldRows = FNrOfRows;
   const std::size_t nc = static_cast<std::size_t>(NrCols), nr = static_cast<std::size_t>(NrRows);
   // The matrix first: it needs eight times the bytes of the states, so a
   // shape that cannot be held fails there before anything else is touched.
   if (WithMatrix) FNumericData->Resize(NrCols, NrRows);
-  std::vector<Byte> states;
   try {
-    if (NrRows != oldRows) {
-      states.assign(nc * nr, 0);
-      const std::size_t keepC = static_cast<std::size_t>(std::min(oldCols, NrCols));
-      const std::size_t keepR = static_cast<std::size_t>(std::min(oldRows, NrRows));
-      for (std::size_t c = 0; c < keepC; ++c)
-        std::copy_n(FCState.data() + c * static_cast<std::size_t>(oldRows), keepR, states.data() + c * nr);
-    } else {
-      FCState.reserve(nc * nr);
-    }
-    FColName.reserve(nc);
-    FColAtt.reserve(nc);
-    FVType.reserve(nc);
-    FRowName.reserve(nr);
-    FRowAtt.reserve(nr);
+    ReserveFor(FCState, nc * nr);
+    ReserveFor(FColName, nc);
+    ReserveFor(FColAtt, nc);
+    ReserveFor(FVType, nc);
+    ReserveFor(FRowName, nr);
+    ReserveFor(FRowAtt, nr);
   } catch (const std::exception&) {  // bad_alloc, length_error
     if (WithMatrix) {
       try {
@@ -200,10 +223,7 @@ void TDataTable::ResizeStorage(int NrCols, int NrRows, bool WithMatrix) {
   }
   // From here on nothing allocates beyond the reserved capacity (the default
   // names fit into the strings' own buffers).
-  if (NrRows != oldRows)
-    FCState.swap(states);
-  else
-    FCState.resize(nc * nr, 0);
+  RelayoutStates(FCState, static_cast<std::size_t>(oldCols), static_cast<std::size_t>(oldRows), nc, nr);
   FColName.resize(std::min(nc, FColName.size()));
   for (int c = static_cast<int>(FColName.size()) + 1; c <= NrCols; ++c) FColName.push_back("C-" + IntToStr(c));
   FRowName.resize(std::min(nr, FRowName.size()));

@@ -2,6 +2,7 @@
 #include "zel_matrix.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <typeinfo>
@@ -73,21 +74,43 @@ bool TMatrix::Resize(int Nc, int Nr) {
   const std::size_t ld = static_cast<std::size_t>(std::max(Nr, 1));
   const std::size_t oldCols = static_cast<std::size_t>(std::max(FNCol, 1));
   if (ld != FLd || cols != oldCols) {
+    const std::size_t need = cols * ld;
+    const std::size_t work = std::max(need, FMat.size());
     try {
-      if (ld == FLd) {
-        // Same column height: columns are appended or dropped at the end.
-        FMat.resize(cols * ld, 0.0);
-      } else {
-        std::vector<double> m(cols * ld, 0.0);
-        const std::size_t keepC = std::min(cols, oldCols), keepR = std::min(ld, FLd);
-        for (std::size_t c = 0; c < keepC; ++c)
-          std::copy_n(FMat.data() + c * FLd, keepR, m.data() + c * ld);
-        FMat.swap(m);
+      // Grow geometrically so that repeated row or column insertion moves the
+      // elements in place instead of allocating (and faulting in) a new
+      // buffer every time.
+      if (work > FMat.capacity()) {
+        try {
+          FMat.reserve(std::max(work, FMat.capacity() + FMat.capacity() / 2));
+        } catch (const std::bad_alloc&) {
+          FMat.reserve(work);
+        }
       }
+      FMat.resize(work, 0.0);
     } catch (const std::bad_alloc&) {
       Fail("not enough memory on heap");
     } catch (const std::length_error&) {
       Fail("not enough memory on heap");
+    }
+    // Nothing below can fail: the columns are re-laid in place.
+    const std::size_t keepC = std::min(cols, oldCols), keepR = std::min(ld, FLd);
+    double* d = FMat.data();
+    if (ld > FLd) {
+      for (std::size_t c = keepC; c-- > 0;) {
+        std::memmove(d + c * ld, d + c * FLd, keepR * sizeof(double));
+        std::fill(d + c * ld + keepR, d + (c + 1) * ld, 0.0);
+      }
+    } else if (ld < FLd) {
+      for (std::size_t c = 0; c < keepC; ++c) std::memmove(d + c * ld, d + c * FLd, keepR * sizeof(double));
+    }
+    std::fill(d + keepC * ld, d + need, 0.0);  // new columns
+    FMat.resize(need);
+    if (FMat.capacity() > 4 * need && FMat.capacity() > (1u << 20)) {
+      try {
+        FMat.shrink_to_fit();
+      } catch (const std::bad_alloc&) {
+      }
     }
     FLd = ld;
   }

@@ -69,24 +69,42 @@ bool CommitRect(TMatrix& M, const TRectBounds& B, bool Adjust, const std::vector
   return true;
 }
 
-// Resizes to NC × NR and copies a column-major temporary of that shape;
-// one OnChange at the end. Raises EZELMatrixError when allocation fails.
-void CommitColumns(TMatrix& M, int NC, int NR, const std::vector<double>& Values) {
-  M.Resize(NC, NR);
-  for (int c = 1; c <= NC; ++c)
-    std::copy_n(Values.data() + static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(NR), NR, M.ColumnData(c));
-  M.Changed();
+// A matrix read whole, already in the storage layout of TMatrix (column-
+// major, max(NC, 1) columns of max(NR, 1) elements), so that it replaces
+// the old storage without another allocation and copy.
+struct TWholeMatrix {
+  int NC = 0;
+  int NR = 0;
+  std::vector<double> Storage;
+  std::size_t Ld() const { return static_cast<std::size_t>(std::max(NR, 1)); }
+  double& At(std::size_t c, std::size_t r) { return Storage[c * Ld() + r]; }  // 0-based
+};
+
+// Zeroed storage for an NC × NR matrix; raises std::bad_alloc.
+TWholeMatrix AllocWhole(int NC, int NR) {
+  TWholeMatrix W;
+  W.NC = NC;
+  W.NR = NR;
+  W.Storage.resize(static_cast<std::size_t>(std::max(NC, 1)) * W.Ld());
+  return W;
 }
 
-// The same from a row-major temporary.
-void CommitRows(TMatrix& M, int NC, int NR, const std::vector<double>& Values) {
-  M.Resize(NC, NR);
-  const auto W = static_cast<std::size_t>(NC);
-  for (int c = 1; c <= NC; ++c) {
-    double* Col = M.ColumnData(c);
-    for (std::size_t r = 0; r < static_cast<std::size_t>(NR); ++r) Col[r] = Values[r * W + (c - 1)];
-  }
-  M.Changed();
+// The whole matrix from values given row by row.
+TWholeMatrix WholeFromRows(int NC, int NR, const double* Rows) {
+  TWholeMatrix W = AllocWhole(NC, NR);
+  const auto Width = static_cast<std::size_t>(NC);
+  for (std::size_t r = 0; r < static_cast<std::size_t>(NR); ++r)
+    for (std::size_t c = 0; c < Width; ++c) W.At(c, r) = Rows[r * Width + c];
+  return W;
+}
+
+// Puts a whole matrix in place of a component's storage (the fields are
+// handed in by the members, which alone may touch them).
+void AdoptWhole(TWholeMatrix& W, std::vector<double>& Mat, std::size_t& Ld, int& NCol, int& NRow) {
+  Mat.swap(W.Storage);
+  Ld = W.Ld();
+  NCol = W.NC;
+  NRow = W.NR;
 }
 
 std::vector<double> AllocValues(std::int64_t N) {
@@ -117,18 +135,17 @@ int ExportMatrixAsc(const TMatrix& M, const std::string& FName, int Precision, c
   });
 }
 
-int ImportMatrixAsc(TMatrix& M, const std::string& FName, std::string& Comment, TStr2DArray* CustData) {
+// Reads an ASC file into W; 0 or the importer's code.
+int ReadMatrixAsc(const std::string& FName, std::string& Comment, TStr2DArray* CustData, TWholeMatrix& W) {
   if (!FileExists(FName)) return ascErrNoFile;
   TAscHeader H;
   if (const int Rc = ReadAscHeader(FName, H); Rc != 0) return Rc;
   TAscReader R;
   if (!R.Open(FName, 4)) return ascErrNoFile;
   Comment = H.Comment;
-  // The header reader has bounded the value count by the file's bytes.
-  const auto NR = static_cast<std::size_t>(H.NRows);
-  std::vector<double> Values;
+  // The header reader has bounded the counts by the file's bytes.
   try {
-    Values = AllocValues(std::int64_t(H.NCols) * H.NRows);
+    W = AllocWhole(H.NCols, H.NRows);
   } catch (const std::bad_alloc&) {
     return ascErrNoMemory;
   }
@@ -137,22 +154,12 @@ int ImportMatrixAsc(TMatrix& M, const std::string& FName, std::string& Comment, 
   int Rc = ReadAscBody(
       R, H, ColNames,
       [&](int Row, double, const std::string&, std::span<const double> RowValues) {
-        if (RowValues.empty()) return 0;  // no columns: nothing to store (and no storage)
-        double* Dest = Values.data() + (Row - 1);
-        for (std::size_t c = 0; c < RowValues.size(); ++c) Dest[c * NR] = RowValues[c];
+        for (std::size_t c = 0; c < RowValues.size(); ++c) W.At(c, static_cast<std::size_t>(Row - 1)) = RowValues[c];
         return 0;
       },
       FailRow);
-  TStr2DArray Table;
-  if (Rc == 0 && CustData != nullptr) Rc = ReadAscStringTable(R, Table);
-  if (Rc != 0) return Rc;
-  try {
-    CommitColumns(M, H.NCols, H.NRows, Values);
-  } catch (const EZELMatrixError&) {
-    return ascErrNoMemory;
-  }
-  if (CustData != nullptr) *CustData = std::move(Table);
-  return 0;
+  if (Rc == 0 && CustData != nullptr) Rc = ReadAscStringTable(R, *CustData);
+  return Rc;
 }
 
 // ---- plain text -------------------------------------------------------------------
@@ -220,11 +227,23 @@ int TMatrix::ExportAsASC(const std::string& FName, int Precision, const std::str
 }
 
 int TMatrix::ImportASC(const std::string& FName, std::string& Comment) {
-  return ImportMatrixAsc(*this, FName, Comment, nullptr);
+  TWholeMatrix W;
+  const int Rc = ReadMatrixAsc(FName, Comment, nullptr, W);
+  if (Rc != 0) return Rc;
+  AdoptWhole(W, FMat, FLd, FNCol, FNRow);
+  Changed();
+  return 0;
 }
 
 int TMatrix::ImportASC(const std::string& FName, std::string& Comment, TStr2DArray& CustData) {
-  return ImportMatrixAsc(*this, FName, Comment, &CustData);
+  TWholeMatrix W;
+  TStr2DArray Table;
+  const int Rc = ReadMatrixAsc(FName, Comment, &Table, W);
+  if (Rc != 0) return Rc;
+  AdoptWhole(W, FMat, FLd, FNCol, FNRow);
+  CustData = std::move(Table);
+  Changed();
+  return 0;
 }
 
 // ---- plain text ---------------------------------------------------------------------
@@ -270,12 +289,12 @@ bool TMatrix::LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, b
   try {
     if (!ReadNumberTable(FileName, Values, NC, NR)) return false;
     if (AdjustMatrixSize) {
-      CommitRows(*this, NC, NR, Values);
+      TWholeMatrix W = WholeFromRows(NC, NR, Values.data());
+      AdoptWhole(W, FMat, FLd, FNCol, FNRow);
+      Changed();
       return true;
     }
   } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const EZELMatrixError&) {
     return false;
   }
   // Without adjusting, the part of the table that fits is read.
@@ -386,19 +405,17 @@ int TMatrix::LoadBinary(const std::string& FName) {
     if (N > (Size - kBlockSize) / 8) return binErrTruncated;
     // A shape without elements (0 × 10^9) still takes storage for its rows.
     if (!StorageWithin(H.NCols, H.NRows, MaxCellsForInput(Size))) return binErrTruncated;
-    std::vector<double> Values;
+    TWholeMatrix W;
     try {
-      Values = AllocValues(N);
+      std::vector<double> Rows = AllocValues(N);
+      if (N > 0) S.ReadBuffer(Rows.data(), N * 8);
+      W = WholeFromRows(H.NCols, H.NRows, Rows.data());
     } catch (const std::bad_alloc&) {
       return binErrNoMemory;
     }
-    if (N > 0) S.ReadBuffer(Values.data(), N * 8);
-    try {
-      CommitRows(*this, H.NCols, H.NRows, Values);
-    } catch (const EZELMatrixError&) {
-      return binErrNoMemory;
-    }
+    AdoptWhole(W, FMat, FLd, FNCol, FNRow);
     FDataID = H.DataID;
+    Changed();
     return 0;
   } catch (const EReadError&) {
     return binErrTruncated;  // the file shrank while it was read

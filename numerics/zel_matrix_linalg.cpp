@@ -60,6 +60,15 @@ void ComputeProduct(const TMatrix& Owner, TMatrix& Res, int NCol, int NRow, std:
   StoreProduct(Res, NCol, NRow, c.data(), StripCeil(m));
 }
 
+// N zeros; an allocation failure is the component's "not enough memory".
+std::vector<double> Zeros(const TMatrix& Owner, std::size_t N) {
+  try {
+    return std::vector<double>(N, 0.0);
+  } catch (const std::bad_alloc&) {
+    throw EZELMatrixError(ComponentMessage(Owner.Name(), "not enough memory on heap"));
+  }
+}
+
 // Result components must be there and be neither operand.
 bool DistinctResult(const TMatrix* A, const TMatrix* B, const TMatrix* Res) noexcept {
   return B != nullptr && Res != nullptr && Res != A && Res != B;
@@ -153,12 +162,7 @@ bool TMatrix::Subtract(const TMatrix* MatB) {
 bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) {
   if (!DistinctResult(this, MatB, MatRes) || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
   const std::size_t n = ElemCount(*this);
-  std::vector<double> c;
-  try {
-    c.resize(n);
-  } catch (const std::bad_alloc&) {
-    Fail("not enough memory on heap");
-  }
+  std::vector<double> c = Zeros(*this, n);
   for (std::size_t i = 0; i < n; ++i) c[i] = FMat[i] * MatB->FMat[i];
   StoreProduct(*MatRes, FNCol, FNRow, c.data(), static_cast<std::size_t>(FNRow));
   Changed();
@@ -198,12 +202,7 @@ bool TMatrix::Multiply(const TVector* VecB, TVector* VecRes) {
   // A vector cannot have 0 elements, so a matrix without rows has no result.
   if (VecB == nullptr || VecRes == nullptr || VecB == VecRes) return false;
   if (FNCol != VecB->NrOfElem() || FNRow == 0) return false;
-  std::vector<double> y;
-  try {
-    y.assign(static_cast<std::size_t>(FNRow), 0.0);
-  } catch (const std::bad_alloc&) {
-    Fail("not enough memory on heap");
-  }
+  std::vector<double> y = Zeros(*this, static_cast<std::size_t>(FNRow));
   const auto b = VecB->Data();
   // Blocks of rows keep the partial sums in cache; each y[r] still receives
   // its terms in increasing k.
@@ -221,12 +220,7 @@ bool TMatrix::Multiply(const TVector* VecB, TVector* VecRes) {
 bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) {
   if (VecB == nullptr || VecRes == nullptr || VecB == VecRes) return false;
   if (FNRow != VecB->NrOfElem() || FNCol == 0) return false;
-  std::vector<double> y;
-  try {
-    y.assign(static_cast<std::size_t>(FNCol), 0.0);
-  } catch (const std::bad_alloc&) {
-    Fail("not enough memory on heap");
-  }
+  std::vector<double> y = Zeros(*this, static_cast<std::size_t>(FNCol));
   const double* b = VecB->Data().data();
   const std::size_t nr = static_cast<std::size_t>(FNRow);
   // Four columns at a time: four independent sums share each b[k].

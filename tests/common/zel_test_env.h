@@ -1,6 +1,8 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +24,7 @@ inline void ResetProcessState() {
 /// A fresh, empty folder for the files of one test.
 inline std::string TempDir(const std::string& name) {
   const char* base = std::getenv("ZEL_TEST_TMP");
-  std::filesystem::path dir = base ? std::filesystem::path(base) : std::filesystem::temp_directory_path() / "zel_tests";
+  std::filesystem::path dir = base ? std::filesystem::path(base) : std::filesystem::temp_directory_path() / ("zel_tests_" + std::to_string(::getpid()));
   dir /= name;
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);

@@ -74,6 +74,21 @@ TEST(DataTableModel, FreshTableResizeAndEmptyDimensions) {
   EXPECT_EQ(row, 0);
 }
 
+TEST(DataTableModel, ResizeKeepsTheOverlapOfStatesAndValues) {
+  TDataTable t;
+  zel::test::FillRandomTable(t, 4, 5);
+  for (const auto& [nc, nr] : std::vector<std::pair<int, int>>{{3, 7}, {6, 9}, {5, 2}, {2, 4}, {7, 1}}) {
+    const TableSnapshot before(t);
+    t.Resize(nc, nr);
+    for (int c = 1; c <= nc; ++c)
+      for (int r = 1; r <= nr; ++r) {
+        const bool kept = c <= before.NC && r <= before.NR;
+        EXPECT_EQ(t.CellState(c, r), kept ? before.State(c, r) : 0) << nc << "x" << nr << " " << c << "," << r;
+        EXPECT_EQ(t.NumericData()->GetVal(c, r), kept ? before.Val(c, r) : 0);
+      }
+  }
+}
+
 TEST(DataTableModel, FailingMatrixResizeLeavesTableIntactAndRelayAttached) {
   TDataTable t;
   t.Resize(3, 2);

@@ -159,6 +159,18 @@ TEST(MatrixIO, EveryWriterReadsBackBitExactly) {
   EXPECT_EQ(Comment, "Exported by ZEL TMatrix component: " + Dir + "/a.asc");
 }
 
+// Files larger than the reader's 1 MB blocks: numbers cut by a block end.
+TEST(MatrixIO, AscValuesAcrossReadBlocks) {
+  const std::string Dir = TempDir("matrix_io_blocks");
+  TMatrix A, B;
+  FillTricky(A, 3, 40000);
+  ASSERT_EQ(A.ExportAsASC(Dir + "/big.asc", -1, "big"), 0);
+  ASSERT_GT(std::filesystem::file_size(Dir + "/big.asc"), 2u << 20);
+  std::string Comment;
+  ASSERT_EQ(B.ImportASC(Dir + "/big.asc", Comment), 0);
+  EXPECT_TRUE(SameBits(A, B));
+}
+
 TEST(MatrixIO, RectanglesLandAtTheirPlace) {
   const std::string Dir = TempDir("matrix_io_rect");
   TMatrix A, B;

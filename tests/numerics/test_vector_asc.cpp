@@ -47,7 +47,8 @@ TEST(VectorAsc, RoundTripToThePrecisionWritten) {
 TEST(VectorAsc, MissingValuesNamesAndAttributes) {
   const std::string Dir = TempDir("vector_asc_words");
   WriteBytes(Dir + "/v.asc",
-             "c\r\n1\r\n4\r\nTRUE TRUE TRUE FALSE\r\n\"x\"\r\n1 \"a\" 2.5\r\n2 \"b\" NAN\r\n3 \"c\" ###\r\n4 \"d\" 2.5E1");
+             "c\r\n1\r\n4\r\nTRUE TRUE TRUE FALSE\r\n\"x\"\r\n"
+             "1 \"a\" 2.5\r\n2 \"b\" NAN\r\n3 \"c\" ###\r\n4 \"d\" 2.5E1");
   TVector V;
   TIntVector I;
   std::string Comment;
