@@ -185,7 +185,8 @@ int RunPca(const Args& args) {
     } else if (a == "--scores" && hasValue) {
       scores = args[++i];
     } else if (a == "--help" || a == "-h") {
-      return Usage("");
+      std::fputs(kPcaUsage, stdout);
+      return 0;
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unknown option \"" + a + "\"");
     } else if (file.empty()) {

@@ -55,6 +55,12 @@ int main(int argc, char** argv) {
   }
   for (const auto& c : zeltool::Commands()) {
     if (cmd != c.name) continue;
+    const std::string first = argc > 2 ? argv[2] : "";
+    const bool ownHelp = cmd == "convert" || cmd == "describe" || cmd == "pca";
+    if ((first == "--help" || first == "-h") && !ownHelp) {
+      std::printf("usage: zel %s\n%s\n", c.usage, c.summary);
+      return 0;
+    }
     try {
       return c.run(zeltool::Args(argv + 2, argv + argc));
     } catch (const std::exception& e) {
