@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.h"
+#include "fuzz_datatable_common.h"
 #include "zel_datatable.h"
 
 namespace {
@@ -22,11 +22,6 @@ const std::string& TempPath() {
 const std::string& CopyPath() {
   static const std::string Path = zelfuzz::ScratchPath("zel_fuzz_dtasc_copy_", ".asc");
   return Path;
-}
-
-std::string Fingerprint(const zel::TDataTable& T) {
-  return std::to_string(T.NrOfColumns()) + "x" + std::to_string(T.NrOfRows()) + T.CRCofCellStates() +
-         T.NumericData()->CRCofData() + T.CRCofNamesAndAttributes();
 }
 
 // The values of the cells that hold numbers, bit for bit: the ASC form
@@ -49,20 +44,15 @@ void CheckShape(const zel::TDataTable& T) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  std::FILE* F = std::fopen(TempPath().c_str(), "wb");
-  if (F == nullptr) return 0;
-  const bool Written = std::fwrite(Data, 1, Size, F) == Size;
-  if (std::fclose(F) != 0 || !Written) return 0;
+  if (!zelfuzz::WriteScratch(TempPath(), Data, Size)) return 0;
 
   zel::TDataTable T;
-  T.Resize(2, 3);
-  T.SetElem(2, 3, 7.5);
-  T.AddNominalID(1, "x");
-  const std::string Before = Fingerprint(T);
+  zelfuzz::FillStartTable(T);
+  const std::string Before = zelfuzz::TableFingerprint(T);
   int Events = 0;
   T.OnChange = T.OnChangeSetup = T.OnChangeNames = [&](zel::TObject*) { ++Events; };
   const int Rc = T.ImportASC(TempPath());
-  if (Rc != 0 && (Fingerprint(T) != Before || Events != 0)) Fail("table changed by a failed import");
+  if (Rc != 0 && (zelfuzz::TableFingerprint(T) != Before || Events != 0)) Fail("table changed by a failed import");
   if (Rc != 0 && T.LastIOError().empty()) Fail("failure without a reason");
   CheckShape(T);
   if (Rc == 0) {
@@ -76,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   // Placing the block elsewhere either works or leaves the table.
   zel::TDataTable P;
   P.Resize(1, 1);
-  const std::string PBefore = Fingerprint(P);
+  const std::string PBefore = zelfuzz::TableFingerprint(P);
   const int PRc = P.ReadFromASC(TempPath(), 2, 3, Size % 2 == 0);
-  if (PRc != 0 && Fingerprint(P) != PBefore) Fail("table changed by a failed ReadFromASC");
+  if (PRc != 0 && zelfuzz::TableFingerprint(P) != PBefore) Fail("table changed by a failed ReadFromASC");
   if (PRc == 0 && Rc == 0 && (P.NrOfColumns() != T.NrOfColumns() + 1 || P.NrOfRows() != T.NrOfRows() + 2))
     Fail("block not placed at 2, 3");
   CheckShape(P);

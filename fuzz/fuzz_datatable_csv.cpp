@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_common.h"
+#include "fuzz_datatable_common.h"
 #include "zel_datatable.h"
 
 namespace {
@@ -22,11 +22,6 @@ const std::string& TempPath() {
 const std::string& CopyPath() {
   static const std::string Path = zelfuzz::ScratchPath("zel_fuzz_dtcsv_copy_", ".csv");
   return Path;
-}
-
-std::string Fingerprint(const zel::TDataTable& T) {
-  return std::to_string(T.NrOfColumns()) + "x" + std::to_string(T.NrOfRows()) + T.CRCofCellStates() +
-         T.NumericData()->CRCofData() + T.CRCofNamesAndAttributes();
 }
 
 void CheckTable(const zel::TDataTable& T) {
@@ -46,23 +41,19 @@ void CheckTable(const zel::TDataTable& T) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  std::FILE* F = std::fopen(TempPath().c_str(), "wb");
-  if (F == nullptr) return 0;
-  const bool Written = std::fwrite(Data, 1, Size, F) == Size;
-  if (std::fclose(F) != 0 || !Written) return 0;
+  if (!zelfuzz::WriteScratch(TempPath(), Data, Size)) return 0;
 
   for (const zel::TCSVDelimiters D : {zel::csvComma, zel::csvSemicolon, zel::csvTab, zel::csvBlank}) {
     const bool Headers = (Size & 1) != 0, RowNames = (Size & 2) != 0;
     zel::TDataTable T;
-    T.Resize(2, 3);
-    T.SetElem(2, 3, 7.5);
-    const std::string Before = Fingerprint(T);
+    zelfuzz::FillStartTable(T);
+    const std::string Before = zelfuzz::TableFingerprint(T);
     int Events = 0;
     T.OnChange = T.OnChangeSetup = T.OnChangeNames = [&](zel::TObject*) { ++Events; };
     const int Rc = T.ImportFromCSV(TempPath(), D, Headers, RowNames);
     if (Rc < zel::TDataTable::csvErrTooLarge || Rc > 0) Fail("unknown result code");
     if (Rc != 0) {
-      if (Fingerprint(T) != Before || Events != 0) Fail("table changed by a failed import");
+      if (zelfuzz::TableFingerprint(T) != Before || Events != 0) Fail("table changed by a failed import");
       continue;
     }
     CheckTable(T);
@@ -71,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     // Names that were cut or case-folded identifiers may read differently,
     // but the shape and which cells hold numbers must survive.
     if (U.ImportFromCSV(CopyPath(), D, Headers, RowNames) != 0) Fail("cannot read what was written");
-    if (U.NrOfColumns() != T.NrOfColumns() || U.NrOfRows() != T.NrOfRows() || U.CRCofCellStates() != T.CRCofCellStates())
+    if (U.NrOfColumns() != T.NrOfColumns() || U.NrOfRows() != T.NrOfRows() ||
+        U.CRCofCellStates() != T.CRCofCellStates())
       Fail("shape or states changed by a round trip");
   }
   std::remove(TempPath().c_str());  // libFuzzer may end the process without running exit handlers

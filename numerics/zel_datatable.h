@@ -494,6 +494,9 @@ class TDataTable : public TComponent {
  protected:
   /// Records a failure for LastIOError and returns Code.
   int IOFail(int Code, const std::string& Text, int Line = 0);
+  /// The end of an XML read into the temporary T: takes T over when Ok,
+  /// else records Why; returns Ok.
+  bool XmlTakeOver(TDataTable& T, bool Ok, const std::string& Why);
   std::string FIOError;
   int FIOErrorLine = 0;
 

@@ -24,10 +24,10 @@
 // a decimal comma, the others "."), "" for empty cells and NAN for the
 // other cells without a number. A field is quoted when it holds the
 // delimiter, a quote or a line break, starts or ends with a blank, or is
-// empty under csvBlank. Row attributes form a column "(attribute)" after
-// the row names; the comment is a first record of its own (the comment and
-// empty fields up to the table's width), which the reader takes as an
-// ordinary record.
+// empty under csvBlank or alone on its line, or starts like a byte-order
+// mark. Row attributes form a column "(attribute)" after the row names; the
+// comment is a first record of its own (the comment and empty fields up to
+// the table's width), which the reader takes as an ordinary record.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -167,7 +167,9 @@ TFieldKind ClassifyField(std::string_view Field, bool DecimalComma, double& X) {
 }
 
 // Identifier of a text field and its key for the case-blind lookup.
-std::string IdentifierOf(std::string_view Field) { return std::string(TrimBlanks(Field).substr(0, kMaxNominalIDLength)); }
+std::string IdentifierOf(std::string_view Field) {
+  return std::string(TrimBlanks(Field).substr(0, kMaxNominalIDLength));
+}
 std::string IdentifierKey(std::string_view ID) { return LowerCase(ID); }
 
 // Per column: whether it has text, and its distinct identifiers (up to one
@@ -321,7 +323,7 @@ int ParseCsv(std::string_view Text, TCSVDelimiters Delimiter, bool ColHeaders, b
 std::string CsvField(std::string_view S, char Delim) {
   const bool Quote = S.find_first_of(std::string{Delim, '"', '\r', '\n'}) != std::string_view::npos ||
                      (!S.empty() && (S.front() == ' ' || S.back() == ' ' || S.front() == '\t' || S.back() == '\t')) ||
-                     (S.empty() && Delim == ' ');
+                     (S.empty() && Delim == ' ') || S.substr(0, 3) == "\xEF\xBB\xBF";
   if (!Quote) return std::string(S);
   std::string Out = "\"";
   for (const char Ch : S) {
@@ -359,7 +361,8 @@ std::string ExportCsv(const TDataTable& T, const std::string& FName, int Precisi
         if (i > 0) Line.push_back(D);
         Line += Rec[i];
       }
-      F.WriteLn(Line);
+      // An empty line at the end would be taken for the file's last line break.
+      F.WriteLn(Line.empty() ? "\"\"" : Line);
     };
     const std::size_t Width = static_cast<std::size_t>(NC) + (RowHeaders ? 1 : 0) + (RowAttributes ? 1 : 0);
     std::vector<std::string> Rec;

@@ -66,24 +66,6 @@ void DTStoreNominalID(TDataTable& T, int Col, int Slot, const std::string& ID) {
   if (!Categorial) T.SetMScaleType(Col, Scale);
 }
 
-TDTEventPause::TDTEventPause(TDataTable& T) : FTable(T) {
-  FChange.swap(T.OnChange);
-  FSetup.swap(T.OnChangeSetup);
-  FNames.swap(T.OnChangeNames);
-  FStates.swap(T.OnChangeCellState);
-  FAttrib.swap(T.OnChangeAttrib);
-  FResize.swap(T.OnResize);
-}
-
-TDTEventPause::~TDTEventPause() {
-  FTable.OnChange.swap(FChange);
-  FTable.OnChangeSetup.swap(FSetup);
-  FTable.OnChangeNames.swap(FNames);
-  FTable.OnChangeCellState.swap(FStates);
-  FTable.OnChangeAttrib.swap(FAttrib);
-  FTable.OnResize.swap(FResize);
-}
-
 int TDataTable::IOFail(int Code, const std::string& Text, int Line) {
   FIOError = Text;
   FIOErrorLine = Line;
@@ -170,8 +152,17 @@ void TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
   M.Changed();
 
   {
-    TDTEventPause Pause(*this);
-    CopyContentsFrom(&Res);
+    // CopyContentsFrom would fire everything itself, OnResize even twice.
+    const TEventSilencer Silence(*this);
+    TDataTableResizeEvent Resized;
+    Resized.swap(OnResize);
+    try {
+      CopyContentsFrom(&Res);
+    } catch (...) {
+      OnResize.swap(Resized);
+      throw;
+    }
+    OnResize.swap(Resized);
   }
   ChangedData();
   ChangedCellStates();
@@ -253,7 +244,9 @@ void WriteTableAscDescriptions(const TDataTable& T, const std::vector<char>& Sta
   }
 }
 
-std::string ExportTableAsc(const TDataTable& T, const std::string& FName, int Precision, const TStr2DArray* CustData) {
+// Writes the file FName; ShownName is the name line 1 gives for an empty comment.
+std::string ExportTableAsc(const TDataTable& T, const std::string& FName, const std::string& ShownName, int Precision,
+                           const TStr2DArray* CustData) {
   std::vector<char> States(static_cast<std::size_t>(T.NrOfColumns()));
   bool Describe = false;
   for (int c = 1; c <= T.NrOfColumns(); ++c) {
@@ -261,7 +254,7 @@ std::string ExportTableAsc(const TDataTable& T, const std::string& FName, int Pr
     Describe = Describe || NeedsDescription(T, c, States[static_cast<std::size_t>(c - 1)] != 0);
   }
   const TAscFlags Flags{true, true, true, Describe};
-  const int Rc = WriteAscFile(FName, AscCommentLine(T.Comment(), T.ClassName(), FName), T.NrOfColumns(),
+  const int Rc = WriteAscFile(FName, AscCommentLine(T.Comment(), T.ClassName(), ShownName), T.NrOfColumns(),
                               T.NrOfRows(), Flags, [&](TTextFile& F) {
                                 WriteTableAscBody(T, Precision, F);
                                 if (Describe) WriteTableAscDescriptions(T, States, F);
@@ -304,24 +297,36 @@ bool WriteWholeFile(const std::string& FName, const void* Data, std::size_t Coun
   return std::fclose(F) == 0 && Ok;
 }
 
+// The ASC text of a table, through a scratch file; "" or why it failed.
+std::string AscText(const TDataTable& T, int Precision, std::string& Text) {
+  TScratchFile Tmp;
+  if (!Tmp.Valid()) return "Cannot create a temporary file";
+  if (std::string Err = ExportTableAsc(T, Tmp.Name(), std::string(), Precision, nullptr); !Err.empty()) return Err;
+  try {
+    TMemoryStream S;
+    S.LoadFromFile(Tmp.Name());
+    Text.assign(reinterpret_cast<const char*>(S.Memory()), static_cast<std::size_t>(S.Size()));
+  } catch (const Exception& E) {
+    return "Cannot read back the ASC text: " + E.Message();
+  }
+  return std::string();
+}
+
 }  // namespace
 
 std::string TDataTable::ExportAsASC(const std::string& FName, int Precision) const {
-  return ExportTableAsc(*this, FName, Precision, nullptr);
+  return ExportTableAsc(*this, FName, FName, Precision, nullptr);
 }
 
 std::string TDataTable::ExportAsASC(const std::string& FName, int Precision, const TStr2DArray& CustData) const {
-  return ExportTableAsc(*this, FName, Precision, &CustData);
+  return ExportTableAsc(*this, FName, FName, Precision, &CustData);
 }
 
 std::string TDataTable::ExportAsASC(TStream& OutStream, int Precision) const {
-  TScratchFile Tmp;
-  if (!Tmp.Valid()) return "Cannot create a temporary file";
-  if (std::string Err = ExportTableAsc(*this, Tmp.Name(), Precision, nullptr); !Err.empty()) return Err;
+  std::string Text;
+  if (std::string Err = AscText(*this, Precision, Text); !Err.empty()) return Err;
   try {
-    TMemoryStream Text;
-    Text.LoadFromFile(Tmp.Name());
-    Text.SaveToStream(OutStream);
+    OutStream.WriteBuffer(Text.data(), static_cast<std::int64_t>(Text.size()));
   } catch (const Exception& E) {
     return "Cannot write the ASC text to the stream: " + E.Message();
   }
@@ -329,13 +334,10 @@ std::string TDataTable::ExportAsASC(TStream& OutStream, int Precision) const {
 }
 
 std::string TDataTable::ExportAsASC(TTextFile& OutFile, int Precision) const {
-  TScratchFile Tmp;
-  if (!Tmp.Valid()) return "Cannot create a temporary file";
-  if (std::string Err = ExportTableAsc(*this, Tmp.Name(), Precision, nullptr); !Err.empty()) return Err;
+  std::string Text;
+  if (std::string Err = AscText(*this, Precision, Text); !Err.empty()) return Err;
   try {
-    TMemoryStream Text;
-    Text.LoadFromFile(Tmp.Name());
-    OutFile.Write(std::string_view(reinterpret_cast<const char*>(Text.Memory()), static_cast<std::size_t>(Text.Size())));
+    OutFile.Write(Text);
   } catch (const Exception& E) {
     return "Cannot write the ASC text: " + E.Message();
   }

@@ -20,19 +20,4 @@ std::string DTValueText(double X, int Precision);
 /// such columns keep identifiers after a scale change.
 void DTStoreNominalID(TDataTable& T, int Col, int Slot, const std::string& ID);
 
-/// Silences the table's change and resize events for its lifetime (also
-/// when an exception passes); the caller fires what changed afterwards.
-class TDTEventPause {
- public:
-  explicit TDTEventPause(TDataTable& T);
-  ~TDTEventPause();
-  TDTEventPause(const TDTEventPause&) = delete;
-  TDTEventPause& operator=(const TDTEventPause&) = delete;
-
- private:
-  TDataTable& FTable;
-  TNotifyEvent FChange, FSetup, FNames, FStates, FAttrib;
-  TDataTableResizeEvent FResize;
-};
-
 }  // namespace zel

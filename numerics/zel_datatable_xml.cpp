@@ -57,22 +57,6 @@ namespace zel {
 
 namespace {
 
-// Text with entities and with character references for what is not
-// printable ASCII (XML 1.0 has no form at all for the other controls).
-std::string XmlText(std::string_view S) {
-  std::string Out;
-  for (const char Ch : XmlEscape(S)) {
-    const auto B = static_cast<unsigned char>(Ch);
-    if (B >= 0x20 && B < 0x7F)
-      Out.push_back(Ch);
-    else if (B == '\t' || B == '\n' || B == '\r' || B >= 0x7F)
-      Out += "&#" + std::to_string(static_cast<std::uint32_t>(CP1252ToUnicode(B))) + ";";
-    else
-      Out.push_back('?');
-  }
-  return Out;
-}
-
 // Text a size element may announce without the text backing it: 256 table
 // units (columns, rows, cells), at most about a megabyte of scale records.
 constexpr std::int64_t kFreeXmlBytes = 4096;
@@ -135,15 +119,15 @@ void EmitTableXml(const TDataTable& T, bool CreateHeader, const std::string& Dat
     Flush();
   };
   if (CreateHeader) X += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-  X += "<datatable dataid=\"" + XmlText(DataID) + "\">\r\n";
-  X += "  <comment>" + XmlText(T.Comment()) + "</comment>\r\n";
+  X += "<datatable dataid=\"" + XmlEscapeAscii(DataID) + "\">\r\n";
+  X += "  <comment>" + XmlEscapeAscii(T.Comment()) + "</comment>\r\n";
   X += "  <size ncols=\"" + std::to_string(NC) + "\" nrows=\"" + std::to_string(NR) + "\"/>\r\n";
   X += "  <colnames>\r\n";
-  for (int c = 1; c <= NC; ++c) Item("col", c, XmlText(T.GetColName(c)));
+  for (int c = 1; c <= NC; ++c) Item("col", c, XmlEscapeAscii(T.GetColName(c)));
   X += "  </colnames>\r\n  <colattrib>\r\n";
   for (int c = 1; c <= NC; ++c) Item("col", c, std::to_string(T.GetColAttrib(c)));
   X += "  </colattrib>\r\n  <rownames>\r\n";
-  for (int r = 1; r <= NR; ++r) Item("row", r, XmlText(T.GetRowName(r)));
+  for (int r = 1; r <= NR; ++r) Item("row", r, XmlEscapeAscii(T.GetRowName(r)));
   X += "  </rownames>\r\n  <rowattrib>\r\n";
   for (int r = 1; r <= NR; ++r) Item("row", r, std::to_string(T.GetRowAttrib(r)));
   X += "  </rowattrib>\r\n";
@@ -158,7 +142,7 @@ void EmitTableXml(const TDataTable& T, bool CreateHeader, const std::string& Dat
       if (ID.empty()) continue;
       if (!Open) X += ">\r\n";
       Open = true;
-      Item("idf", k, XmlText(ID));
+      Item("idf", k, XmlEscapeAscii(ID));
     }
     X += Open ? "  </vardef>\r\n" : "/>\r\n";
   }
@@ -219,6 +203,20 @@ bool ReadTableElement(TDataTable& T, const std::string& DataID, Next&& NextTag, 
     }
     if (T.XmlState.Done) return true;
   }
+}
+
+// ReadTableElement with the failures of the text source (a file not open
+// for reading, a read error, memory) as a reason instead of an exception.
+template <class Next>
+bool ReadGuarded(TDataTable& T, const std::string& DataID, Next&& NextTag, std::string& Why) {
+  try {
+    return ReadTableElement(T, DataID, NextTag, Why);
+  } catch (const Exception& E) {
+    Why = E.Message();
+  } catch (const std::bad_alloc&) {
+    Why = "not enough memory";
+  }
+  return false;
 }
 
 bool AttributeInt(const std::string& Attributes, const char* Name, std::int64_t Lo, std::int64_t Hi,
@@ -376,6 +374,16 @@ void TDataTable::SaveAsXMLFile(const std::string& FName, int Precision, const st
 
 // ---- readers -------------------------------------------------------------------------------
 
+bool TDataTable::XmlTakeOver(TDataTable& T, bool Ok, const std::string& Why) {
+  if (!Ok) {
+    IOFail(-1, Why);
+    return false;
+  }
+  CopyContentsFrom(&T);
+  IOFail(0, std::string());
+  return true;
+}
+
 bool TDataTable::ReadFromXMLString(const std::string& InString, int& StartAt, const std::string& DataID) {
   if (StartAt < 1 || static_cast<std::size_t>(StartAt) > InString.size()) {
     IOFail(-1, "StartAt " + std::to_string(StartAt) + " lies outside the text");
@@ -388,26 +396,15 @@ bool TDataTable::ReadFromXMLString(const std::string& InString, int& StartAt, co
   };
   T.XmlState.RawHighBytes = HasHighBytes(std::string_view(InString).substr(Pos));
   std::string Why;
-  bool Ok = false;
-  try {
-    Ok = ReadTableElement(
-        T, DataID,
-        [&](std::string& A, std::string& C, std::string& N, std::int64_t& Ix) {
-          Ix = static_cast<std::int64_t>(Pos) + 1;
-          return ReadNextTagInString(InString, Pos, DTxmlTagNames(), A, C, &N);
-        },
-        Why);
-  } catch (const std::bad_alloc&) {
-    Why = "not enough memory";
-  }
-  if (!Ok) {
-    IOFail(-1, Why);
-    return false;
-  }
-  CopyContentsFrom(&T);
-  StartAt = static_cast<int>(std::min<std::size_t>(Pos + 1, INT32_MAX));
-  IOFail(0, std::string());
-  return true;
+  const bool Ok = ReadGuarded(
+      T, DataID,
+      [&](std::string& A, std::string& C, std::string& N, std::int64_t& Ix) {
+        Ix = static_cast<std::int64_t>(Pos) + 1;
+        return ReadNextTagInString(InString, Pos, DTxmlTagNames(), A, C, &N);
+      },
+      Why);
+  if (Ok) StartAt = static_cast<int>(std::min<std::size_t>(Pos + 1, INT32_MAX));
+  return XmlTakeOver(T, Ok, Why);
 }
 
 bool TDataTable::ReadFromOpenXMLFile(TTextFile& InFile, const std::string& DataID) {
@@ -417,31 +414,22 @@ bool TDataTable::ReadFromOpenXMLFile(TTextFile& InFile, const std::string& DataI
     return Bytes <= 0 || InFile.PeekCharAt(static_cast<std::size_t>(Bytes - 1), Ch);
   };
   std::string Why;
-  bool Ok = false;
-  try {
-    // Looks through the rest of the file once (the text file buffers it).
-    char Ch;
-    for (std::size_t i = 0; !T.XmlState.RawHighBytes && InFile.PeekCharAt(i, Ch); ++i)
-      T.XmlState.RawHighBytes = static_cast<unsigned char>(Ch) >= 0x80;
-    Ok = ReadTableElement(
-        T, DataID,
-        [&](std::string& A, std::string& C, std::string& N, std::int64_t& Ix) {
-          Ix = static_cast<std::int64_t>(InFile.Position()) + 1;
-          return ReadNextTagInTextFile(InFile, DTxmlTagNames(), A, C, &N);
-        },
-        Why);
-  } catch (const Exception& E) {
-    Why = E.Message();  // a file not open for reading, or a read error
-  } catch (const std::bad_alloc&) {
-    Why = "not enough memory";
-  }
-  if (!Ok) {
-    IOFail(-1, Why);
-    return false;
-  }
-  CopyContentsFrom(&T);
-  IOFail(0, std::string());
-  return true;
+  bool Scanned = false;
+  const bool Ok = ReadGuarded(
+      T, DataID,
+      [&](std::string& A, std::string& C, std::string& N, std::int64_t& Ix) {
+        if (!Scanned) {
+          // Looks through the rest of the file once (the text file buffers it).
+          Scanned = true;
+          char Ch;
+          for (std::size_t i = 0; !T.XmlState.RawHighBytes && InFile.PeekCharAt(i, Ch); ++i)
+            T.XmlState.RawHighBytes = static_cast<unsigned char>(Ch) >= 0x80;
+        }
+        Ix = static_cast<std::int64_t>(InFile.Position()) + 1;
+        return ReadNextTagInTextFile(InFile, DTxmlTagNames(), A, C, &N);
+      },
+      Why);
+  return XmlTakeOver(T, Ok, Why);
 }
 
 bool TDataTable::LoadFromXMLFile(const std::string& FName, const std::string& DataID) {

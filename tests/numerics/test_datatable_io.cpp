@@ -232,14 +232,14 @@ TEST(DataTableAsc, BadFilesFailAndLeaveTheTable) {
       {"bad value", Head + "FALSE FALSE FALSE\r\n1 2\r\n3 x\r\n", ascErrBadValue, 2},
       {"bad attribute", Head + "TRUE FALSE FALSE FALSE\r\n1 1 2\r\n1e99 3 4\r\n", ascErrBadRowAttrib, 2},
       {"open quote", Head + "FALSE TRUE FALSE FALSE\r\n\"a\" \"b\r\n1 2\r\n3 4\r\n", ascErrBadName, 0},
-      {"scale 7", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n3 0 0 0\r\n7 0 0 0\r\n", TDataTable::dtErrBadColumnInfo,
-       0},
+      {"scale 7", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n3 0 0 0\r\n7 0 0 0\r\n",
+       TDataTable::dtErrBadColumnInfo, 0},
       {"slot 151", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n1 0 151 0\r\n3 0 0 0\r\n",
        TDataTable::dtErrBadColumnInfo, 0},
       {"state 256", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n3 0 0 2 1 256\r\n3 0 0 0\r\n",
        TDataTable::dtErrBadColumnInfo, 0},
-      {"half descriptions", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n3 0 0 0\r\n", TDataTable::dtErrBadColumnInfo,
-       0},
+      {"half descriptions", Head + "FALSE FALSE FALSE TRUE\r\n1 2\r\n3 4\r\n3 0 0 0\r\n",
+       TDataTable::dtErrBadColumnInfo, 0},
       {"columns without bytes", "c\r\n10000000\t;c\r\n0\t;r\r\nFALSE FALSE FALSE FALSE\r\n", ascErrTooLarge, 0},
       {"rows without bytes", "c\r\n1\t;c\r\n999999\t;r\r\nFALSE FALSE FALSE FALSE\r\n1\r\n", ascErrTooLarge, 0},
   };
@@ -247,13 +247,13 @@ TEST(DataTableAsc, BadFilesFailAndLeaveTheTable) {
     WriteBytes(Dir + "/bad.asc", C.Text);
     TDataTable T;
     FillRichTable(T);
-    const std::string Before = T.CRCofNamesAndAttributes() + T.CRCofCellStates() + T.NumericData()->CRCofData();
+    const std::string Before = Snapshot(T);
     TEventLog Log;
     Log.Hook(T);
     EXPECT_EQ(T.ImportASC(Dir + "/bad.asc"), C.Code) << C.Name;
     EXPECT_FALSE(T.LastIOError().empty()) << C.Name;
     EXPECT_EQ(T.LastIOErrorLine(), C.Line) << C.Name;
-    EXPECT_EQ(T.CRCofNamesAndAttributes() + T.CRCofCellStates() + T.NumericData()->CRCofData(), Before) << C.Name;
+    EXPECT_EQ(Snapshot(T), Before) << C.Name;
     EXPECT_EQ(Log.Total(), 0) << C.Name;
   }
   TDataTable T;
@@ -284,10 +284,13 @@ TEST(DataTableAsc, CustDataStreamAndClipboard) {
   S.SetPosition(3);
   TDataTable C;
   ASSERT_EQ(C.ImportASC(S), 0) << C.LastIOError();
-  ExpectSameTable(A, C, false);  // the stream has no file name: the comment line says so only when empty
-  EXPECT_EQ(C.Comment(), A.Comment());
+  ExpectSameTable(A, C);
 
   const std::string Text(reinterpret_cast<const char*>(S.Memory()) + 3, static_cast<std::size_t>(S.Size() - 3));
+  TDataTable NoComment;
+  TMemoryStream S2;
+  ASSERT_EQ(NoComment.ExportAsASC(S2, 0), "");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(S2.Memory()), 40), "Exported by ZEL TDataTable component: \r\n");
   Clipboard().SetAsText(Text);
   TDataTable D;
   ASSERT_EQ(D.ImportASC(Clipboard()), 0) << D.LastIOError();
@@ -343,10 +346,10 @@ TEST(DataTableAsc, ReadFromAscPlacesBlock) {
   EXPECT_EQ(R.GetNominalID(2, 1), "blue");  // the file's list replaced the target's
   EXPECT_EQ(R.GetElemNominal(2, 2), "red");
 
-  const std::string Before = R.CRCofNamesAndAttributes() + R.NumericData()->CRCofData();
+  const std::string Before = Snapshot(R);
   EXPECT_EQ(R.ReadFromASC(Dir + "/b.asc", 0, 1, false), TDataTable::dtErrBadPosition);
   EXPECT_EQ(R.ReadFromASC(Dir + "/b.asc", 2147483647, 1, false), TDataTable::dtErrBadPosition);
-  EXPECT_EQ(R.CRCofNamesAndAttributes() + R.NumericData()->CRCofData(), Before);
+  EXPECT_EQ(Snapshot(R), Before);
 
   TDataTable Full;
   Full.Resize(2, 1);

@@ -22,6 +22,12 @@ inline std::uint64_t Bits(double X) {
 /// The stored value (nominal codes unrounded).
 inline double Stored(const TDataTable& T, int c, int r) { return T.NumericData()->GetVal(c, r); }
 
+/// Fingerprint of everything a table holds (to see that it did not change).
+inline std::string Snapshot(const TDataTable& T) {
+  return std::to_string(T.NrOfColumns()) + "x" + std::to_string(T.NrOfRows()) + T.Comment() +
+         T.CRCofNamesAndAttributes() + T.CRCofCellStates() + T.NumericData()->CRCofData();
+}
+
 /// Everything a table holds, compared field by field; values bit for bit
 /// (every NaN counts as the same).
 inline void ExpectSameTable(const TDataTable& A, const TDataTable& B, bool CompareComment = true) {

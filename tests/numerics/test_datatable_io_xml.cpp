@@ -211,14 +211,14 @@ TEST(DataTableXml, HostileElementsFailAndLeaveTheTable) {
   for (const auto& C : Cases) {
     TDataTable T;
     FillXmlTable(T);
-    const std::string Before = T.CRCofNamesAndAttributes() + T.CRCofCellStates() + T.NumericData()->CRCofData();
+    const std::string Before = Snapshot(T);
     int Events = 0;
     T.OnChange = T.OnChangeSetup = T.OnChangeNames = T.OnChangeCellState = [&](TObject*) { ++Events; };
     int StartAt = C.StartAt;
     EXPECT_FALSE(T.ReadFromXMLString(C.Text, StartAt, "")) << C.Name;
     EXPECT_EQ(StartAt, C.StartAt) << C.Name;
     EXPECT_FALSE(T.LastIOError().empty()) << C.Name;
-    EXPECT_EQ(T.CRCofNamesAndAttributes() + T.CRCofCellStates() + T.NumericData()->CRCofData(), Before) << C.Name;
+    EXPECT_EQ(Snapshot(T), Before) << C.Name;
     EXPECT_EQ(Events, 0) << C.Name;
   }
   // The same bounds hold without the closing tags of the lists, and a
