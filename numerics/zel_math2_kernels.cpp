@@ -68,12 +68,13 @@ namespace {
 struct TMath2Kernels {
   void (*RotateMany)(double*, double* const*, const double*, const double*, int, std::size_t, std::size_t) noexcept;
   void (*TransposeBlock)(const double*, std::size_t, double*, std::size_t, std::size_t, std::size_t) noexcept;
+  void (*RotateBlockLine)(double*, double*, double, double, std::size_t, std::size_t) noexcept;
   void (*CrossRows[2])(const double*, std::size_t, std::size_t, std::size_t, std::size_t, std::size_t, double*,
                        std::size_t) noexcept;
 };
 
 #define ZEL_M2_SET(ns) \
-  TMath2Kernels { ns::RotateMany, ns::TransposeBlock, { ns::CrossRowsT<false>, ns::CrossRowsT<true> } }
+  TMath2Kernels { ns::RotateMany, ns::TransposeBlock, ns::RotateBlockLine, { ns::CrossRowsT<false>, ns::CrossRowsT<true> } }
 const TMath2Kernels kSets[3] = {ZEL_M2_SET(m2sse2), ZEL_M2_SET(m2avx2), ZEL_M2_SET(m2avx512)};
 #undef ZEL_M2_SET
 
@@ -267,6 +268,12 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
             for (int a = 0; a < nb; ++a) col(q0 + a)[r] = src[a];
           }
         }
+        // A short last block is padded with zeros, which the in-block
+        // rotations keep zero.
+        if (nb < B) {
+          std::fill(S.begin(), S.end(), 0.0);
+          std::fill(lb.begin(), lb.end(), 0.0);
+        }
         for (int a = 0; a < nb; ++a) {
           std::copy_n(col(q0 + a) + q0, nb, S.begin() + a * B);
           lb[static_cast<std::size_t>(a)] = lp[q0 + a];
@@ -306,8 +313,7 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
           lb[static_cast<std::size_t>(a)] = 0;
           // The elements inside the block now, the others after the block.
           double* sa = S.data() + a * B;
-          kern.RotateMany(lb.data(), &sa, &s, &tau, 1, 0, static_cast<std::size_t>(a));
-          kern.RotateMany(lb.data(), &sa, &s, &tau, 1, static_cast<std::size_t>(a) + 1, static_cast<std::size_t>(nb));
+          kern.RotateBlockLine(lb.data(), sa, s, tau, static_cast<std::size_t>(a), B);
           for (int e = 0; e < nb; ++e) S[static_cast<std::size_t>(e * B + a)] = sa[e];
           qcols[static_cast<std::size_t>(count)] = col(q);
           log.Add(s, tau, static_cast<std::size_t>(q));
