@@ -421,13 +421,13 @@ int TDataTable::AddNominalID(int Col, const TNominalIDStr& MScaleID) {
   if (Col < 1 || Col > FNrOfCols) return 0;
   const int found = OrdinalOfNominalID(Col, MScaleID, true);
   if (found > 0) return found;
-  TVTypeSpecs& spec = FVType[static_cast<std::size_t>(Col - 1)];
-  const auto free = std::find_if(spec.IDs.begin(), spec.IDs.end(), [](const TNominalIDStr& s) { return s.empty(); });
-  if (free == spec.IDs.end()) return 0;
+  TVTypeSpecs& vt = FVType[static_cast<std::size_t>(Col - 1)];
+  const auto free = std::find_if(vt.IDs.begin(), vt.IDs.end(), [](const TNominalIDStr& s) { return s.empty(); });
+  if (free == vt.IDs.end()) return 0;
   *free = CutTo(MScaleID, kMaxNominalIDLength);
-  spec.MScaleType = stNominal;
+  vt.MScaleType = stNominal;
   ChangedSetup();
-  return static_cast<int>(free - spec.IDs.begin()) + 1;
+  return static_cast<int>(free - vt.IDs.begin()) + 1;
 }
 
 void TDataTable::SetNominalID(int ColIx, int OrdVal, const TNominalIDStr& MScaleID) {

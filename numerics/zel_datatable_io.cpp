@@ -87,10 +87,10 @@ bool SameIdentifierLists(const TDataTable& T) {
 void CopyColumnSetup(const TDataTable& From, int FromCol, TDataTable& To, int ToCol) {
   To.SetColAttrib(ToCol, From.GetColAttrib(FromCol));
   To.SetMScaleType(ToCol, From.GetMScaleType(FromCol));
-  const TVTypeSpecs* Spec = From.VTypeSpecs(FromCol);
+  const TVTypeSpecs* VT = From.VTypeSpecs(FromCol);
   for (int k = 1; k <= kMaxNominalIDs; ++k)
-    if (!Spec->IDs[static_cast<std::size_t>(k - 1)].empty())
-      DTStoreNominalID(To, ToCol, k, Spec->IDs[static_cast<std::size_t>(k - 1)]);
+    if (!VT->IDs[static_cast<std::size_t>(k - 1)].empty())
+      DTStoreNominalID(To, ToCol, k, VT->IDs[static_cast<std::size_t>(k - 1)]);
 }
 
 void MakePlainColumn(TDataTable& T, int Col, const std::string& Name) {
@@ -194,9 +194,9 @@ bool NeedsStates(const TDataTable& T, int Col) {
 }
 
 int HighestIDSlot(const TDataTable& T, int Col) {
-  const TVTypeSpecs* Spec = T.VTypeSpecs(Col);
+  const TVTypeSpecs* VT = T.VTypeSpecs(Col);
   for (int k = kMaxNominalIDs; k >= 1; --k)
-    if (!Spec->IDs[static_cast<std::size_t>(k - 1)].empty()) return k;
+    if (!VT->IDs[static_cast<std::size_t>(k - 1)].empty()) return k;
   return 0;
 }
 
@@ -232,8 +232,8 @@ void WriteTableAscDescriptions(const TDataTable& T, const std::vector<char>& Sta
                        std::to_string(T.GetColAttrib(c)) + ' ' + std::to_string(K);
     // The record itself: GetNominalID hides the identifiers of a column
     // that is not nominal or ordinal.
-    const TVTypeSpecs* Spec = T.VTypeSpecs(c);
-    for (int k = 1; k <= K; ++k) Line += ' ' + AscQuotedName(Spec->IDs[static_cast<std::size_t>(k - 1)]);
+    const TVTypeSpecs* VT = T.VTypeSpecs(c);
+    for (int k = 1; k <= K; ++k) Line += ' ' + AscQuotedName(VT->IDs[static_cast<std::size_t>(k - 1)]);
     if (States[static_cast<std::size_t>(c - 1)] != 0) {
       Line += ' ' + std::to_string(NR);
       for (int r = 1; r <= NR; ++r) Line += ' ' + std::to_string(T.GetCellState(c, r));
@@ -528,9 +528,9 @@ int ReadAscTable(const std::string& FName, TDataTable& T, TAscTableInfo& Info, T
 // (0 where the file has none); false when the target runs out of slots.
 bool MergeIdentifiers(const TDataTable& From, int FromCol, TDataTable& To, int ToCol, std::vector<int>& Map) {
   Map.assign(kMaxNominalIDs + 1, 0);
-  const TVTypeSpecs* Spec = From.VTypeSpecs(FromCol);
+  const TVTypeSpecs* VT = From.VTypeSpecs(FromCol);
   for (int k = 1; k <= kMaxNominalIDs; ++k) {
-    const std::string& ID = Spec->IDs[static_cast<std::size_t>(k - 1)];
+    const std::string& ID = VT->IDs[static_cast<std::size_t>(k - 1)];
     if (ID.empty()) continue;
     const int Slot = To.AddNominalID(ToCol, ID);
     if (Slot == 0) return false;

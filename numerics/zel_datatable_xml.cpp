@@ -132,13 +132,13 @@ void EmitTableXml(const TDataTable& T, bool CreateHeader, const std::string& Dat
   for (int r = 1; r <= NR; ++r) Item("row", r, std::to_string(T.GetRowAttrib(r)));
   X += "  </rowattrib>\r\n";
   for (int c = 1; c <= NC; ++c) {
-    const TVTypeSpecs* Spec = T.VTypeSpecs(c);
-    X += "  <vardef ix=\"" + std::to_string(c) + "\" scale=\"" + std::to_string(static_cast<int>(Spec->MScaleType)) +
+    const TVTypeSpecs* VT = T.VTypeSpecs(c);
+    X += "  <vardef ix=\"" + std::to_string(c) + "\" scale=\"" + std::to_string(static_cast<int>(VT->MScaleType)) +
          "\"";
     // The record itself: a column that is not nominal may keep identifiers.
     bool Open = false;
     for (int k = 1; k <= kMaxNominalIDs; ++k) {
-      const std::string& ID = Spec->IDs[static_cast<std::size_t>(k - 1)];
+      const std::string& ID = VT->IDs[static_cast<std::size_t>(k - 1)];
       if (ID.empty()) continue;
       if (!Open) X += ">\r\n";
       Open = true;

@@ -290,4 +290,10 @@ bool HistogramIntoVector(std::span<const double> X, std::int64_t First, std::int
                          double LastBin, double BinWidth, TIntVector* Histo, int& Underflow, int& Overflow,
                          int& MaxCnt);
 
+struct THistoResult;
+
+/// Stores a histogram result of NBins bins into Histo (resized when its
+/// length differs) and the three counts; true.
+bool StoreHistogram(const THistoResult& R, int NBins, TIntVector& Histo, int& Underflow, int& Overflow, int& MaxCnt);
+
 }  // namespace zel

@@ -79,14 +79,7 @@ bool TIntVector::Histogram(int FirstElem, int LastElem, int FirstBin, int LastBi
   if (Histo == nullptr) return false;
   const int nbins = static_cast<int>(bins);
   THistoResult r = RangeHistogram(std::span<const int>(FVec), FirstElem, LastElem, FirstBin, LastBin, BinWidth, nbins);
-  if (Histo->NrOfElem() != nbins) Histo->Resize(nbins);
-  Histo->Clear();
-  for (int b = 1; b <= nbins; ++b)
-    if (r.Counts[static_cast<std::size_t>(b - 1)] != 0) Histo->SetVal(b, r.Counts[static_cast<std::size_t>(b - 1)]);
-  Underflow = r.Underflow;
-  Overflow = r.Overflow;
-  MaxCnt = r.MaxCnt;
-  return true;
+  return StoreHistogram(r, nbins, *Histo, Underflow, Overflow, MaxCnt);
 }
 
 }  // namespace zel

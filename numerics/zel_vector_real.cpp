@@ -107,6 +107,17 @@ void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
   for (double& v : FVec) v = (v - Median) / QuantDiff;
 }
 
+bool StoreHistogram(const THistoResult& R, int NBins, TIntVector& Histo, int& Underflow, int& Overflow, int& MaxCnt) {
+  if (Histo.NrOfElem() != NBins) Histo.Resize(NBins);
+  Histo.Clear();
+  for (int b = 1; b <= NBins; ++b)
+    if (R.Counts[static_cast<std::size_t>(b - 1)] != 0) Histo.SetVal(b, R.Counts[static_cast<std::size_t>(b - 1)]);
+  Underflow = R.Underflow;
+  Overflow = R.Overflow;
+  MaxCnt = R.MaxCnt;
+  return true;
+}
+
 bool HistogramIntoVector(std::span<const double> X, std::int64_t First, std::int64_t Last, double FirstBin,
                          double LastBin, double BinWidth, TIntVector* Histo, int& Underflow, int& Overflow,
                          int& MaxCnt) {
@@ -115,14 +126,7 @@ bool HistogramIntoVector(std::span<const double> X, std::int64_t First, std::int
   if (!(bins <= 500)) return false;  // also NaN bounds
   const int nbins = static_cast<int>(bins);
   THistoResult r = RangeHistogram(X, First, Last, FirstBin, LastBin, BinWidth, nbins);
-  if (Histo->NrOfElem() != nbins) Histo->Resize(nbins);
-  Histo->Clear();
-  for (int b = 1; b <= nbins; ++b)
-    if (r.Counts[static_cast<std::size_t>(b - 1)] != 0) Histo->SetVal(b, r.Counts[static_cast<std::size_t>(b - 1)]);
-  Underflow = r.Underflow;
-  Overflow = r.Overflow;
-  MaxCnt = r.MaxCnt;
-  return true;
+  return StoreHistogram(r, nbins, *Histo, Underflow, Overflow, MaxCnt);
 }
 
 bool TVector::Histogram(int FirstElem, int LastElem, double FirstBin, double LastBin, double BinWidth,
