@@ -27,6 +27,7 @@
 
 #include "zel_classes.h"
 #include "zel_exceptions.h"
+#include "zel_memory.h"
 #include "zel_streams.h"
 #include "zel_textfile.h"
 #include "zel_types.h"
@@ -438,7 +439,7 @@ class TMatrix : public TComponent {
   std::string FDataID;
   int FPrecis[2] = {15, -1};
   /// Column-major storage of max(FNCol, 1) columns × FLd rows.
-  std::vector<double> FMat;
+  TRealStorage FMat;
   std::size_t FLd = 1;
   /// Dimensions announced by an XML element, applied at its first cell.
   int FXmlNCol = 0;

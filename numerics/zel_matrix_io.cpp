@@ -75,7 +75,7 @@ bool CommitRect(TMatrix& M, const TRectBounds& B, bool Adjust, const std::vector
 struct TWholeMatrix {
   int NC = 0;
   int NR = 0;
-  std::vector<double> Storage;
+  TRealStorage Storage;
   std::size_t Ld() const { return static_cast<std::size_t>(std::max(NR, 1)); }
   double& At(std::size_t c, std::size_t r) { return Storage[c * Ld() + r]; }  // 0-based
 };
@@ -100,7 +100,7 @@ TWholeMatrix WholeFromRows(int NC, int NR, const double* Rows) {
 
 // Puts a whole matrix in place of a component's storage (the fields are
 // handed in by the members, which alone may touch them).
-void AdoptWhole(TWholeMatrix& W, std::vector<double>& Mat, std::size_t& Ld, int& NCol, int& NRow) {
+void AdoptWhole(TWholeMatrix& W, TRealStorage& Mat, std::size_t& Ld, int& NCol, int& NRow) {
   Mat.swap(W.Storage);
   Ld = W.Ld();
   NCol = W.NC;

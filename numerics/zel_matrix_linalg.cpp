@@ -280,7 +280,7 @@ bool TMatrix::CalcHatMatrix(TMatrix* HatMat) const {
 bool TMatrix::Transpose() {
   const std::size_t nc = static_cast<std::size_t>(FNCol), nr = static_cast<std::size_t>(FNRow);
   const std::size_t ld = std::max<std::size_t>(nc, 1);
-  std::vector<double> t;
+  TRealStorage t;
   try {
     t.assign(std::max<std::size_t>(nr, 1) * ld, 0.0);
   } catch (const std::bad_alloc&) {
@@ -372,7 +372,7 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
   }
   try {
     // DMat may be this matrix itself; the distances then come from a copy.
-    std::vector<double> snapshot;
+    TRealStorage snapshot;
     const double* a = FMat.data();
     if (DMat == this) {
       snapshot = FMat;

@@ -256,7 +256,7 @@ bool TMatrix::Invert() {
     // A factor L that overflowed would give a non-finite inverse anyway.
     for (std::size_t c = 0; c < n; ++c)
       if (!AllFinite(lu.data() + c * ld + c + 1, n - c - 1)) return false;
-    std::vector<double> inv(n * n);
+    TRealStorage inv(n * n);
     if (!SolveInverse(n, lu.data(), ld, pivot, inv.data())) return false;
     if (!AllFinite(inv.data(), n * n)) return false;
     // The storage is exactly n × n, so the result can take its place.

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "zel_base.h"
 #include "zel_format.h"
+#include "zel_memory.h"
 #include "zel_random.h"
 
 using namespace zel;
@@ -343,3 +345,20 @@ TEST(RandomListeners, CalledAfterEveryReseedOnce) {
 
 }  // namespace
 }  // namespace zel
+
+// Large number arrays sit on huge-page boundaries, small ones on the heap;
+// growth across the threshold keeps the contents.
+TEST(LargeBlockStorage, AlignmentAndGrowth) {
+  zel::TRealStorage v;
+  for (int i = 0; i < 1000; ++i) v.push_back(i * 0.5);
+  EXPECT_LT(v.capacity() * sizeof(double), zel::detail::kLargeBlockBytes);
+  v.resize(std::size_t{1} << 20, -1.0);  // 8 MB
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(v.data()) % (std::size_t{2} << 20), 0u);
+  for (int i = 0; i < 1000; ++i) ASSERT_EQ(v[static_cast<std::size_t>(i)], i * 0.5);
+  EXPECT_EQ(v.back(), -1.0);
+  zel::TRealStorage w(v);
+  EXPECT_EQ(w, v);
+  v.clear();
+  v.shrink_to_fit();
+  EXPECT_EQ(w[999], 499.5);
+}
