@@ -22,7 +22,7 @@ TEST(MatrixConvertTool, EveryFormatRoundTrips) {
   const std::string Tool = zel::test::ToolPath();
   if (Tool.empty()) GTEST_SKIP() << "the zel tool is not built beside the tests";
   const std::string D = zel::test::TempDir("matrix_convert_tool");
-  zel::test::WriteBytes(D + "/in.csv", "a;b;c\n0.1,-2.5e-300,3\n4,5e-324,-0\n1e300,INF,7\n");
+  zel::test::WriteBytes(D + "/in.csv", "a,b,c\n0.1,-2.5e-300,3\n4,5e-324,-0\n1e300,INF,7\n");
   int Rc = -1;
   const char* Chain[][2] = {{"in.csv", "a.xml"}, {"a.xml", "b.bin"}, {"b.bin", "c.asc"},
                             {"c.asc", "d.txt"},  {"d.txt", "e.dat"}, {"e.dat", "f.csv"}};
@@ -64,7 +64,7 @@ TEST(MatrixConvertTool, ErrorsNameTheFileAndTheProblem) {
       {D + "/a.csv " + D + "/b.xml --bogus", 2, "unknown option"},
       {D + "/none.csv " + D + "/b.xml", 1, "cannot read \"" + D + "/none.csv\" as csv: no such file"},
       {D + "/bad.asc " + D + "/b.xml", 1, "a value is not a number"},
-      {D + "/ragged.csv " + D + "/b.xml", 1, "same number of numbers"},
+      {D + "/ragged.csv " + D + "/b.xml", 1, "ragged.csv\" as csv: line 2: 1 fields where the first record has 2"},
       {D + "/bad.asc " + D + "/b.xml --from xml", 1, "no complete matrix element"},
       {D + "/ragged.csv " + D + "/b.bin --from txt --to bin", 1, "cannot read"},
   };

@@ -1,13 +1,19 @@
 // zel convert: a matrix from one file format into another.
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <limits>
 #include <string>
 
 #include "commands.h"
+#include "toolkit.h"
 #include "zel_ascfile.h"
 #include "zel_blockfile.h"
 #include "zel_format.h"
 #include "zel_matrix.h"
+#include "zel_datatable.h"
 #include "zel_strutils.h"
+#include "zel_textfile.h"
 
 namespace zeltool {
 
@@ -22,9 +28,9 @@ const char* const kConvertUsage =
     "  asc  (.asc)         the library's ASC text file\n"
     "  xml  (.xml)         the library's XML matrix element\n"
     "  bin  (.bin .mat)    the library's binary block file\n"
-    "Reading csv and txt, fields may be separated by commas, semicolons, blanks\n"
-    "or TABs; a first line that is not all numbers (captions) is skipped; NAN\n"
-    "and INF are read as such. Values are written with the shortest text that\n"
+    "Reading csv, fields are separated by commas, semicolons (with a decimal\n"
+    "comma) or TABs, whichever the first line has most of, and may be quoted; reading txt, by blanks, TABs, commas or semicolons. A first line\n"
+    "that is not all numbers (captions) is skipped; NAN and INF are read as such. Values are written with the shortest text that\n"
     "reads back as the same number. --element picks the XML element with that\n"
     "data identifier (default: the first); --dataid sets the identifier written\n"
     "to xml and bin files (default: the one read from a bin file).\n";
@@ -92,6 +98,56 @@ std::string BinProblem(int Code) {
   }
 }
 
+// Whether the first line of a CSV file holds captions: a field that is not
+// a number (NAN and INF count as numbers).
+bool HasCaptionLine(const std::string& File, char Delim) {
+  std::ifstream in(File, std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line)) return false;
+  if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::size_t pos = 0;
+  while (pos <= line.size()) {
+    const std::size_t end = std::min(line.find(Delim, pos), line.size());
+    std::string field = zel::Trim(line.substr(pos, end - pos));
+    if (Delim == ';') std::replace(field.begin(), field.end(), ',', '.');  // decimal comma
+    double x;
+    if (!field.empty() && !zel::TextFileWordToDouble(field, x)) return true;
+    pos = end + 1;
+  }
+  return false;
+}
+
+// A CSV file of numbers through the data table: captions when the first
+// line has them, every other cell a number (NAN included).
+bool ReadCsvMatrix(zel::TMatrix& Mat, const std::string& File, std::string& Problem) {
+  const zel::TCSVDelimiters delim = SniffDelimiter(File);
+  const char delimChar = delim == zel::csvSemicolon ? ';' : delim == zel::csvTab ? '\t' : ',';
+  TLoadOptions O;
+  O.Delimiter = delim;
+  O.Header = HasCaptionLine(File, delimChar);
+  zel::TDataTable T;
+  if (std::string why = LoadTableFile(File, O, T); !why.empty()) {
+    Problem = why;
+    return false;
+  }
+  for (int c = 1; c <= T.NrOfColumns(); ++c)
+    for (int r = 1; r <= T.NrOfRows(); ++r) {
+      const zel::Byte st = T.GetCellState(c, r);
+      const bool text = T.GetMScaleType(c) == zel::stNominal || T.GetMScaleType(c) == zel::stOrdinal;
+      if (text || (st != 0 && st != zel::csNoNumber)) {
+        Problem = "line " + std::to_string(r + (O.Header ? 1 : 0)) + ", column " + std::to_string(c) + ": " +
+                  (text ? "text where a number is needed" : "empty field");
+        return false;
+      }
+    }
+  Mat.Assign(T.NumericData());
+  for (int c = 1; c <= T.NrOfColumns(); ++c)
+    for (int r = 1; r <= T.NrOfRows(); ++r)
+      if (T.GetCellState(c, r) == zel::csNoNumber) Mat.SetVal(c, r, std::numeric_limits<double>::quiet_NaN());
+  return true;
+}
+
 // Reads Mat from File; Problem says why not.
 bool ReadMatrix(zel::TMatrix& Mat, const std::string& File, Fmt F, const std::string& DataID, std::string& Comment,
                 std::string& Problem) {
@@ -100,7 +156,7 @@ bool ReadMatrix(zel::TMatrix& Mat, const std::string& File, Fmt F, const std::st
     return false;
   }
   switch (F) {
-    case Fmt::Csv:
+    case Fmt::Csv: return ReadCsvMatrix(Mat, File, Problem);
     case Fmt::Txt:
       if (Mat.LoadFromFile(File, true, true)) return true;
       Problem = "no table of numbers (every row must hold the same number of numbers)";

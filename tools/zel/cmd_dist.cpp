@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "commands.h"
+#include "toolkit.h"
 #include "zel_format.h"
 #include "zel_statis.h"
 
@@ -53,14 +54,6 @@ bool ToReal(const std::string& S, double& X) {
   return ec == std::errc() && ptr == last && first != last && std::isfinite(X);
 }
 
-// The whole of S as an int.
-bool ToInt(const std::string& S, int& N) {
-  const char* first = S.data();
-  const char* last = S.data() + S.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, N);
-  return ec == std::errc() && ptr == last && first != last;
-}
 
 struct Law {
   const char* name;

@@ -3,17 +3,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "commands.h"
+#include "toolkit.h"
 #include "zel_datatable.h"
 #include "zel_format.h"
 #include "zel_math2.h"
@@ -23,18 +22,25 @@ namespace zeltool {
 namespace {
 
 const char* const kPcaUsage =
-    "usage: zel pca FILE [--correlation] [--components K] [--columns LIST] [--scores OUT.csv]\n"
+    "usage: zel pca FILE [--correlation] [--components K] [--columns LIST]\n"
+    "                    [--scores OUT.csv] [--format text|csv|json]\n"
     "Principal components of the numeric columns of FILE (one observation per\n"
     "row): a CSV file with a header line of column names (delimiter ',', ';'\n"
-    "or TAB, found from the header), or an ASC file (*.asc).\n"
+    "or TAB, whichever the header has most of), an ASC file (*.asc) or an XML\n"
+    "datatable element (*.xml).\n"
     "  --correlation   decompose the correlation matrix (standardised data);\n"
     "                  default: the covariance matrix (centred data)\n"
     "  --components K  loadings and scores of the first K components (default 3)\n"
     "  --columns LIST  the columns to use, 1-based, e.g. 1-13 or 2,4,7-9\n"
     "                  (default: every column without text values)\n"
     "  --scores FILE   writes the scores of the first K components as CSV\n"
+    "  --format F      text (aligned, the default), csv (one line per component:\n"
+    "                  k, eigenvalue, explained and cumulative percent, then the\n"
+    "                  loadings of the first K components) or json\n"
     "Each eigenvector's largest component is made positive. A progress bar is\n"
-    "shown on standard error when it is a terminal; Ctrl-C stops the run.\n";
+    "shown on standard error when it is a terminal; Ctrl-C stops the run.\n"
+    "Exit status: 0 done, 1 the file cannot be read or analysed, 2 wrong usage,\n"
+    "130 interrupted.\n";
 
 int Usage(const std::string& Why) {
   if (!Why.empty()) std::fprintf(stderr, "zel pca: %s\n", Why.c_str());
@@ -42,11 +48,6 @@ int Usage(const std::string& Why) {
   return 2;
 }
 
-bool ToInt(const std::string& S, int& N) {
-  const char* last = S.data() + S.size();
-  const auto [ptr, ec] = std::from_chars(S.data(), last, N);
-  return ec == std::errc() && ptr == last && !S.empty();
-}
 
 // "2,4,7-9" into column numbers (1-based, in the order given).
 bool ParseColumns(const std::string& List, std::vector<int>& Cols) {
@@ -67,25 +68,6 @@ bool ParseColumns(const std::string& List, std::vector<int>& Cols) {
     pos = comma + 1;
   }
   return !Cols.empty();
-}
-
-bool EndsWithNoCase(const std::string& S, const std::string& Tail) {
-  if (S.size() < Tail.size()) return false;
-  for (std::size_t i = 0; i < Tail.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(S[S.size() - Tail.size() + i])) != Tail[i]) return false;
-  return true;
-}
-
-// The delimiter of a CSV file from its first line: ';' or TAB when the
-// line has them and no comma.
-zel::TCSVDelimiters SniffDelimiter(const std::string& FName) {
-  std::ifstream in(FName, std::ios::binary);
-  std::string line;
-  std::getline(in, line);
-  if (line.find(',') != std::string::npos) return zel::csvComma;
-  if (line.find(';') != std::string::npos) return zel::csvSemicolon;
-  if (line.find('\t') != std::string::npos) return zel::csvTab;
-  return zel::csvComma;
 }
 
 // ---- progress and interruption ------------------------------------------------------
@@ -141,29 +123,73 @@ void EndProgress() {
   gShown = -1;
 }
 
-// Scores of the first K components (with the printed signs) for every
-// observation into a CSV file written through the data table, which
-// replaces a file only by a complete one.
-std::string WriteScores(const std::string& FName, const zel::TMatrix& Data, int K, bool Standardise,
-                        const std::vector<double>& Sign) {
-  const int p = Data.NrOfColumns(), n = Data.NrOfRows();
-  std::vector<double> mean(p), scale(p, 1.0);
-  for (int c = 1; c <= p; ++c) {
-    double m, v;
-    Data.MeanVar(c, 1, c, n, m, v);
-    mean[c - 1] = m;
-    if (Standardise && v > 0) scale[c - 1] = std::sqrt(v);
-  }
+// Scores of the first K components of every observation into a CSV file
+// written through the data table, which replaces a file only by a complete
+// one.
+std::string WriteScores(const std::string& FName, const TPcaResult& R, int K, bool Correlation) {
+  const auto scores = PcaScores(R, K, Correlation);
   zel::TDataTable out(nullptr);
-  out.Resize(K, n);
-  for (int k = 1; k <= K; ++k) out.SetColName(k, "PC" + std::to_string(k));
-  for (int r = 1; r <= n; ++r)
-    for (int k = 1; k <= K; ++k) {
-      double s = 0;
-      for (int c = 1; c <= p; ++c) s += zel::GetEigenResult(k, c) * (Data.GetVal(c, r) - mean[c - 1]) / scale[c - 1];
-      out.SetElem(k, r, Sign[static_cast<std::size_t>(k)] * s);
-    }
+  out.Resize(K, R.Observations);
+  for (int k = 1; k <= K; ++k) {
+    out.SetColName(k, "PC" + std::to_string(k));
+    const auto& col = scores[static_cast<std::size_t>(k - 1)];
+    for (int r = 1; r <= R.Observations; ++r) out.SetElem(k, r, col[static_cast<std::size_t>(r - 1)]);
+  }
   return out.ExportAsCSV(FName, 10, zel::csvComma, true, false);
+}
+
+// The report of the first K components' loadings and every eigenvalue.
+TReportTable ComponentTable(const TPcaResult& R, int K) {
+  TReportTable t;
+  t.Keys = {"k", "eigenvalue", "explained_pct", "cumulative_pct"};
+  for (const auto& v : R.Variables) t.Keys.push_back(v);
+  for (std::size_t k = 0; k < R.Eigenvalues.size(); ++k) {
+    std::vector<TCell> row = {TCell::Int(static_cast<long long>(k + 1)), TCell::Num(R.Eigenvalues[k]),
+                              TCell::Num(R.Explained[k]), TCell::Num(R.Cumulative[k])};
+    for (const double x : R.Loadings[k]) row.push_back(k < static_cast<std::size_t>(K) ? TCell::Num(x) : TCell{});
+    t.Rows.push_back(std::move(row));
+  }
+  return t;
+}
+
+void PrintJson(const std::string& File, const TPcaResult& R, int K, bool Correlation) {
+  std::printf("{\n  \"file\": %s,\n  \"observations\": %d,\n  \"variables\": %zu,\n  \"matrix\": \"%s\",\n",
+              JsonString(File).c_str(), R.Observations, R.Variables.size(), Correlation ? "correlation" : "covariance");
+  std::printf("  \"components\": [");
+  for (std::size_t k = 0; k < R.Eigenvalues.size(); ++k) {
+    std::printf("%s\n    {\"k\": %zu, \"eigenvalue\": %s, \"explained_pct\": %s, \"cumulative_pct\": %s", k ? "," : "",
+                k + 1, JsonCell(TCell::Num(R.Eigenvalues[k])).c_str(), JsonCell(TCell::Num(R.Explained[k])).c_str(),
+                JsonCell(TCell::Num(R.Cumulative[k])).c_str());
+    if (k < static_cast<std::size_t>(K)) {
+      std::printf(", \"loadings\": {");
+      for (std::size_t j = 0; j < R.Variables.size(); ++j)
+        std::printf("%s%s: %s", j ? ", " : "", JsonString(R.Variables[j]).c_str(),
+                    JsonCell(TCell::Num(R.Loadings[k][j])).c_str());
+      std::printf("}");
+    }
+    std::printf("}");
+  }
+  std::printf("\n  ]\n}\n");
+}
+
+void PrintText(const std::string& File, const TPcaResult& R, int K, bool Correlation) {
+  const std::size_t p = R.Variables.size();
+  std::printf("PCA of %s: %d observations, %zu variables, %s matrix\n\n", File.c_str(), R.Observations, p,
+              Correlation ? "correlation" : "covariance");
+  std::printf("  k      eigenvalue   explained %%  cumulative %%\n");
+  for (std::size_t k = 0; k < p; ++k)
+    std::printf("%3zu %15s %13s %13s\n", k + 1, zel::FormatScientific(R.Eigenvalues[k], 8).c_str(),
+                zel::FormatFixed(R.Explained[k], 2).c_str(), zel::FormatFixed(R.Cumulative[k], 2).c_str());
+  std::printf("\nloadings of the first %d component%s\n", K, K == 1 ? "" : "s");
+  TReportTable t;
+  t.Keys = {"variable"};
+  for (int k = 1; k <= K; ++k) t.Keys.push_back("PC" + std::to_string(k));
+  for (std::size_t j = 0; j < p; ++j) {
+    std::vector<TCell> row = {TCell::Text(R.Variables[j])};
+    for (int k = 0; k < K; ++k) row.push_back(TCell::Num(R.Loadings[static_cast<std::size_t>(k)][j]));
+    t.Rows.push_back(std::move(row));
+  }
+  PrintAligned(t, 4, true);
 }
 
 }  // namespace
@@ -172,6 +198,7 @@ int RunPca(const Args& args) {
   std::string file, scores;
   bool correlation = false;
   int K = 3;
+  TOutFormat format = TOutFormat::Text;
   std::vector<int> cols;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -184,6 +211,8 @@ int RunPca(const Args& args) {
       if (!ParseColumns(args[++i], cols)) return Usage("--columns wants a list such as 1-13 or 2,4,7-9");
     } else if (a == "--scores" && hasValue) {
       scores = args[++i];
+    } else if (a == "--format" && hasValue) {
+      if (!ParseOutFormat(args[++i], format)) return Usage("--format wants text, csv or json");
     } else if (a == "--help" || a == "-h") {
       std::fputs(kPcaUsage, stdout);
       return 0;
@@ -199,105 +228,45 @@ int RunPca(const Args& args) {
 
   const TSigIntGuard sigint;
   zel::TDataTable table(nullptr);
-  const bool asc = EndsWithNoCase(file, ".asc");
-  const int rc = asc ? table.ImportASC(file) : table.ImportFromCSV(file, SniffDelimiter(file), true, false);
-  if (rc != 0) {
-    std::string why = table.LastIOError();
-    if (why.empty()) why = "code " + std::to_string(rc);
-    std::fprintf(stderr, "zel pca: cannot read \"%s\": %s\n", file.c_str(), why.c_str());
+  if (const std::string why = LoadTableFile(file, TLoadOptions{}, table); !why.empty()) {
+    if (gInterrupted) return Interrupted();
+    std::fprintf(stderr, "zel pca: %s: %s\n", file.c_str(), why.c_str());
     return 1;
   }
-  const int nRows = table.NrOfRows();
-  if (cols.empty()) {
-    for (int c = 1; c <= table.NrOfColumns(); ++c) {
-      const zel::TMScaleType st = table.GetMScaleType(c);
-      if (st != zel::stNominal && st != zel::stOrdinal) cols.push_back(c);
-    }
-  }
-  for (const int c : cols) {
-    if (c > table.NrOfColumns()) {
-      std::fprintf(stderr, "zel pca: the file has only %d columns\n", table.NrOfColumns());
-      return 1;
-    }
-    for (int r = 1; r <= nRows; ++r)
-      if (!table.IsNumber(c, r)) {
-        std::fprintf(stderr, "zel pca: column %d (%s) has no number in data row %d\n", c,
-                     table.GetColName(c).c_str(), r);
-        return 1;
-      }
-  }
-  const int p = static_cast<int>(cols.size());
-  if (p < 1 || nRows < 2) {
-    std::fprintf(stderr, "zel pca: need at least one numeric column and two rows\n");
-    return 1;
-  }
-  if (p > zel::MaxEigenOrder) {
-    std::fprintf(stderr, "zel pca: more than %d columns\n", zel::MaxEigenOrder);
-    return 1;
-  }
-  K = std::min(K, p);
-
-  zel::TMatrix data(nullptr);
-  data.Resize(p, nRows);
-  for (int j = 0; j < p; ++j)
-    for (int r = 1; r <= nRows; ++r) data.ColumnData(j + 1)[r - 1] = table.GetElem(cols[static_cast<std::size_t>(j)], r);
-
   // An interrupt while reading is seen here (the computation clears
   // AbortMathProc when it starts).
   if (gInterrupted) return Interrupted();
-  gCovarSteps = static_cast<double>(nRows) * (1.0 + p * (p + 1) / 2.0);
-  gPassSteps = 1.0 + p * (p - 1) / 2.0;
+  const int nRows = table.NrOfRows();
+  const int pAll = cols.empty() ? table.NrOfColumns() : static_cast<int>(cols.size());
+  gCovarSteps = static_cast<double>(nRows) * (1.0 + pAll * (pAll + 1) / 2.0);
+  gPassSteps = 1.0 + pAll * (pAll - 1) / 2.0;
   zel::ProcStat = 0;
   zel::MathFeedBackProc = isatty(fileno(stderr)) ? DrawProgress : nullptr;
-  const bool ok = zel::CalcPrincComp(&data, 0, 0, 0, 0, correlation ? 2 : 1, false);
+  TPcaResult result;
+  std::string why;
+  const TPcaOutcome outcome = ComputePca(table, cols, correlation, result, why);
   zel::MathFeedBackProc = nullptr;
   EndProgress();
-  if (gInterrupted) return Interrupted();
-  if (!ok) {
-    std::fprintf(stderr, "zel pca: the eigen decomposition did not converge\n");
+  if (gInterrupted || outcome == TPcaOutcome::Interrupted) return Interrupted();
+  if (outcome != TPcaOutcome::Ok) {
+    std::fprintf(stderr, "zel pca: %s: %s\n", file.c_str(), why.c_str());
     return 1;
   }
-
-  // Sign convention: the largest component of each vector positive.
-  std::vector<double> sign(static_cast<std::size_t>(p) + 1, 1.0);
-  double total = 0;
-  for (int k = 1; k <= p; ++k) {
-    total += std::fabs(zel::GetEigenResult(k, 0));
-    int big = 1;
-    for (int c = 2; c <= p; ++c)
-      if (std::fabs(zel::GetEigenResult(k, c)) > std::fabs(zel::GetEigenResult(k, big))) big = c;
-    if (zel::GetEigenResult(k, big) < 0) sign[static_cast<std::size_t>(k)] = -1;
-  }
-
-  std::printf("PCA of %s: %d observations, %d variables, %s matrix\n\n", file.c_str(), nRows, p,
-              correlation ? "correlation" : "covariance");
-  std::printf("  k      eigenvalue   explained %%  cumulative %%\n");
-  double cum = 0;
-  for (int k = 1; k <= p; ++k) {
-    const double lambda = zel::GetEigenResult(k, 0);
-    const double pct = total > 0 ? 100.0 * std::fabs(lambda) / total : 0.0;
-    cum += pct;
-    std::printf("%3d %15s %13s %13s\n", k, zel::FormatScientific(lambda, 8).c_str(), zel::FormatFixed(pct, 2).c_str(),
-                zel::FormatFixed(cum, 2).c_str());
-  }
-  std::printf("\nloadings of the first %d component%s\n%-22s", K, K == 1 ? "" : "s", "variable");
-  for (int k = 1; k <= K; ++k) std::printf("%10s", ("PC" + std::to_string(k)).c_str());
-  std::printf("\n");
-  for (int j = 0; j < p; ++j) {
-    std::string name = table.GetColName(cols[static_cast<std::size_t>(j)]);
-    if (name.size() > 21) name.resize(21);
-    std::printf("%-22s", name.c_str());
-    for (int k = 1; k <= K; ++k)
-      std::printf("%10s", zel::FormatFixed(sign[static_cast<std::size_t>(k)] * zel::GetEigenResult(k, j + 1), 4).c_str());
-    std::printf("\n");
+  K = std::min(K, static_cast<int>(result.Variables.size()));
+  switch (format) {
+    case TOutFormat::Csv: PrintCsv(ComponentTable(result, K)); break;
+    case TOutFormat::Json: PrintJson(file, result, K, correlation); break;
+    case TOutFormat::Text: PrintText(file, result, K, correlation); break;
   }
   if (!scores.empty()) {
-    const std::string err = WriteScores(scores, data, K, correlation, sign);
+    const std::string err = WriteScores(scores, result, K, correlation);
     if (!err.empty()) {
       std::fprintf(stderr, "zel pca: cannot write \"%s\": %s\n", scores.c_str(), err.c_str());
       return 1;
     }
-    std::printf("\nscores of %d component%s written to %s\n", K, K == 1 ? "" : "s", scores.c_str());
+    // Keep standard output a clean document in the script formats.
+    if (format == TOutFormat::Text)
+      std::printf("\nscores of %d component%s written to %s\n", K, K == 1 ? "" : "s", scores.c_str());
   }
   return 0;
 }
