@@ -277,6 +277,10 @@ TPcaOutcome ComputePca(const zel::TDataTable& T, std::vector<int> Cols, bool Cor
       Why = "the file has only " + std::to_string(T.NrOfColumns()) + " columns";
       return TPcaOutcome::Failed;
     }
+    if (T.GetMScaleType(c) == zel::stNominal) {
+      Why = "column " + std::to_string(c) + " (" + zel::CP1252ToUTF8(T.GetColName(c)) + ") holds text, not numbers";
+      return TPcaOutcome::Failed;
+    }
     for (int r = 1; r <= nRows; ++r)
       if (!T.IsNumber(c, r) || !std::isfinite(T.GetElem(c, r))) {
         Why = "column " + std::to_string(c) + " (" + zel::CP1252ToUTF8(T.GetColName(c)) + ") has no number in data row " +

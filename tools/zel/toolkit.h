@@ -100,8 +100,8 @@ struct TPcaResult {
 enum class TPcaOutcome { Ok, Interrupted, Failed };
 
 /// PCA of the columns Cols (1-based; empty: every column that is not
-/// nominal or ordinal) of T. Failed with Why set for bad input or no
-/// convergence; Interrupted when AbortMathProc was raised.
+/// nominal or ordinal) of T. Failed with Why set for bad input (a nominal
+/// column, a cell without a finite number, too few rows) or no convergence; Interrupted when AbortMathProc was raised.
 TPcaOutcome ComputePca(const zel::TDataTable& T, std::vector<int> Cols, bool Correlation, TPcaResult& R,
                        std::string& Why);
 
