@@ -302,6 +302,11 @@ TEST(ToolFormats, ConvertReadsRealCsv) {
   std::string out = RunTool(tool, "convert", "'" + dir + "/in.csv' '" + dir + "/out.txt'", rc);
   ASSERT_EQ(rc, 0) << out;
   EXPECT_EQ(zel::test::ReadBytes(dir + "/out.txt"), "1.5\t-2\r\n3.25\tNAN\r\n");
+  // No captions: a first line of numbers, NAN among them, is data.
+  zel::test::WriteBytes(dir + "/plain.csv", "NAN,1\n2,-INF\n");
+  out = RunTool(tool, "convert", "'" + dir + "/plain.csv' '" + dir + "/plain.txt'", rc);
+  ASSERT_EQ(rc, 0) << out;
+  EXPECT_EQ(zel::test::ReadBytes(dir + "/plain.txt"), "NAN\t1\r\n2\t-INF\r\n");
   zel::test::WriteBytes(dir + "/quote.csv", "a,b\n1,\"2\n");
   out = RunTool(tool, "convert", "'" + dir + "/quote.csv' '" + dir + "/q.txt'", rc);
   EXPECT_EQ(rc, 1);

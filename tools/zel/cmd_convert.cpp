@@ -112,7 +112,9 @@ bool HasCaptionLine(const std::string& File, char Delim) {
     std::string field = zel::Trim(line.substr(pos, end - pos));
     if (Delim == ';') std::replace(field.begin(), field.end(), ',', '.');  // decimal comma
     double x;
-    if (!field.empty() && !zel::TextFileWordToDouble(field, x)) return true;
+    const std::string word = zel::UpperCase(field);
+    const bool special = word == "NAN" || word == "INF" || word == "+INF" || word == "-INF";
+    if (!field.empty() && !special && !zel::TextFileWordToDouble(field, x)) return true;
     pos = end + 1;
   }
   return false;
