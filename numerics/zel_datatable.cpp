@@ -73,11 +73,15 @@ TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner) {
   }
 }
 
+const TNominalIDSlots::TSlots& TNominalIDSlots::View() const noexcept {
+  static const TSlots kNone{};
+  return FSlots ? *FSlots : kNone;
+}
+
 TDataTable::~TDataTable() {
   if (FNumericData == nullptr) return;
   if (FExtMatAssigned) {
-    FNumericData->OnChange = nullptr;
-    FNumericData->OnSortExchange = nullptr;
+    UnhookMatrix();
   } else {
     delete FNumericData;
   }
@@ -85,11 +89,29 @@ TDataTable::~TDataTable() {
 
 void TDataTable::Fail(const std::string& Text) const { throw EZELDataTableError(ComponentMessage(Name(), Text)); }
 
+// The handlers a table puts on its matrix, as named types so that the table
+// can tell its own handlers from another table's.
+struct TDataTable::TChangeHook {
+  TDataTable* Table;
+  void operator()(TObject* Sender) const { Table->DataHasChanged(Sender); }
+};
+struct TDataTable::TSortHook {
+  TDataTable* Table;
+  void operator()(TObject* Sender, Byte ExchgWhat, int Index1, int Index2, int First, int Last) const {
+    Table->ExchangeDuringSort(Sender, ExchgWhat, Index1, Index2, First, Last);
+  }
+};
+
 void TDataTable::HookMatrix() {
-  FNumericData->OnChange = [this](TObject* Sender) { DataHasChanged(Sender); };
-  FNumericData->OnSortExchange = [this](TObject* Sender, Byte ExchgWhat, int Index1, int Index2, int First, int Last) {
-    ExchangeDuringSort(Sender, ExchgWhat, Index1, Index2, First, Last);
-  };
+  FNumericData->OnChange = TChangeHook{this};
+  FNumericData->OnSortExchange = TSortHook{this};
+}
+
+void TDataTable::UnhookMatrix() noexcept {
+  if (const auto* h = FNumericData->OnChange.target<TChangeHook>(); h != nullptr && h->Table == this)
+    FNumericData->OnChange = nullptr;
+  if (const auto* h = FNumericData->OnSortExchange.target<TSortHook>(); h != nullptr && h->Table == this)
+    FNumericData->OnSortExchange = nullptr;
 }
 
 void TDataTable::Assign(const TPersistent* Source) {
@@ -281,10 +303,11 @@ void TDataTable::SetElemNominal(int ACol, int ARow, const TNominalIDStr& Value) 
   int slot = OrdinalOfNominalID(ACol, id, true);
   if (slot == 0) {
     auto& ids = FVType[static_cast<std::size_t>(ACol - 1)].IDs;
-    const auto free = std::find_if(ids.begin(), ids.end(), [](const TNominalIDStr& s) { return s.empty(); });
-    if (free == ids.end()) Fail("number of available nominal values exceeded");
-    *free = id;
-    slot = static_cast<int>(free - ids.begin()) + 1;
+    const auto& view = std::as_const(ids);
+    const auto free = std::find_if(view.begin(), view.end(), [](const TNominalIDStr& s) { return s.empty(); });
+    if (free == view.end()) Fail("number of available nominal values exceeded");
+    slot = static_cast<int>(free - view.begin()) + 1;
+    ids[static_cast<std::size_t>(slot - 1)] = id;
   }
   SetElem(ACol, ARow, slot);
 }
@@ -422,21 +445,25 @@ int TDataTable::AddNominalID(int Col, const TNominalIDStr& MScaleID) {
   const int found = OrdinalOfNominalID(Col, MScaleID, true);
   if (found > 0) return found;
   TVTypeSpecs& vt = FVType[static_cast<std::size_t>(Col - 1)];
-  const auto free = std::find_if(vt.IDs.begin(), vt.IDs.end(), [](const TNominalIDStr& s) { return s.empty(); });
-  if (free == vt.IDs.end()) return 0;
-  *free = CutTo(MScaleID, kMaxNominalIDLength);
+  const auto& view = std::as_const(vt.IDs);
+  const auto free = std::find_if(view.begin(), view.end(), [](const TNominalIDStr& s) { return s.empty(); });
+  if (free == view.end()) return 0;
+  const int slot = static_cast<int>(free - view.begin()) + 1;
+  vt.IDs[static_cast<std::size_t>(slot - 1)] = CutTo(MScaleID, kMaxNominalIDLength);
   vt.MScaleType = stNominal;
   ChangedSetup();
-  return static_cast<int>(free - vt.IDs.begin()) + 1;
+  return slot;
 }
 
 void TDataTable::SetNominalID(int ColIx, int OrdVal, const TNominalIDStr& MScaleID) {
   if (ColIx < 1 || ColIx > FNrOfCols || OrdVal < 1 || OrdVal > kMaxNominalIDs) return;
-  TNominalIDStr& slot = FVType[static_cast<std::size_t>(ColIx - 1)].IDs[static_cast<std::size_t>(OrdVal - 1)];
-  if (MScaleID.empty())
-    slot.clear();
-  else if (IsCategorial(ColIx))
-    slot = CutTo(MScaleID, kMaxNominalIDLength);
+  auto& ids = FVType[static_cast<std::size_t>(ColIx - 1)].IDs;
+  const auto k = static_cast<std::size_t>(OrdVal - 1);
+  if (MScaleID.empty()) {
+    if (!std::as_const(ids)[k].empty()) ids[k].clear();
+  } else if (IsCategorial(ColIx)) {
+    ids[k] = CutTo(MScaleID, kMaxNominalIDLength);
+  }
   ChangedSetup();
 }
 
@@ -447,7 +474,7 @@ TNominalIDStr TDataTable::GetNominalID(int ColIx, int OrdVal) const {
 
 void TDataTable::ClearNominalIDs(int Col) {
   if (Col < 1 || Col > FNrOfCols) return;
-  for (auto& s : FVType[static_cast<std::size_t>(Col - 1)].IDs) s.clear();
+  FVType[static_cast<std::size_t>(Col - 1)].IDs.Clear();
   ChangedSetup();
 }
 

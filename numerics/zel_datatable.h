@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,49 @@ inline constexpr int kMaxNominalIDs = 150;
 using TNominalIDStr = std::string;
 using TDTNameStr = std::string;
 
+/// The kMaxNominalIDs identifier slots of a column. Storage is taken when a
+/// slot is first written through a non-const access, so the many columns
+/// without identifiers cost a pointer each (a wide file cannot make the
+/// reader allocate 150 strings per column). Reads of an untouched column
+/// see empty slots.
+class TNominalIDSlots {
+ public:
+  using TSlots = std::array<TNominalIDStr, kMaxNominalIDs>;
+  TNominalIDSlots() noexcept = default;
+  TNominalIDSlots(const TNominalIDSlots& O) : FSlots(O.FSlots ? std::make_unique<TSlots>(*O.FSlots) : nullptr) {}
+  TNominalIDSlots& operator=(const TNominalIDSlots& O) {
+    if (this != &O) FSlots = O.FSlots ? std::make_unique<TSlots>(*O.FSlots) : nullptr;
+    return *this;
+  }
+  TNominalIDSlots(TNominalIDSlots&&) noexcept = default;
+  TNominalIDSlots& operator=(TNominalIDSlots&&) noexcept = default;
+
+  static constexpr std::size_t size() noexcept { return kMaxNominalIDs; }
+  const TNominalIDStr& operator[](std::size_t I) const noexcept { return View()[I]; }
+  /// Takes the storage when the column has none yet.
+  TNominalIDStr& operator[](std::size_t I) { return Own()[I]; }
+  TSlots::const_iterator begin() const noexcept { return View().begin(); }
+  TSlots::const_iterator end() const noexcept { return View().end(); }
+  TSlots::iterator begin() { return Own().begin(); }
+  TSlots::iterator end() { return Own().end(); }
+  /// Every slot empty again (the storage is released).
+  void Clear() noexcept { FSlots.reset(); }
+  bool operator==(const TNominalIDSlots& O) const noexcept { return View() == O.View(); }
+
+ private:
+  const TSlots& View() const noexcept;
+  TSlots& Own() {
+    if (!FSlots) FSlots = std::make_unique<TSlots>();
+    return *FSlots;
+  }
+  std::unique_ptr<TSlots> FSlots;
+};
+
 /// Scale type and identifier slots of one column; slot k (1-based) holds the
 /// text of nominal value k, an empty slot is free.
 struct TVTypeSpecs {
   TMScaleType MScaleType = stInterval;
-  std::array<TNominalIDStr, kMaxNominalIDs> IDs;
+  TNominalIDSlots IDs;
 };
 
 /// OnResize: the shape before and after.
@@ -111,7 +150,8 @@ class TDataTable : public TComponent {
 
   /// From a TDataTable: comment, size, sort flag, values, attributes, names,
   /// scale records, cell states and all event handlers; fires nothing. The
-  /// table's own matrix stays owned and stays hooked to this table.
+  /// table's matrix (its own, or a borrowed one, which is resized and
+  /// overwritten) stays hooked to this table.
   void Assign(const TPersistent* Source) override;
 
   // ---- size -------------------------------------------------------------------
@@ -227,7 +267,8 @@ class TDataTable : public TComponent {
   /// move on, their values read as GetElem reads them (rounded in nominal
   /// and ordinal columns). With a handler of OnChange, OnChangeCellState,
   /// OnChangeNames or OnChangeAttrib every move goes through the setters and
-  /// fires their events; then OnResize and OnChangeSetup.
+  /// fires their events. OnResize comes first (the table grows before the
+  /// moves), OnChangeSetup last.
   void InsertRow(int ix);
   void InsertColumn(int ColNr);
   /// Removes a row/column unless it is the only one; OnResize and
@@ -294,7 +335,9 @@ class TDataTable : public TComponent {
 
   // ---- copying ----------------------------------------------------------------------------
 
-  /// Becomes a copy of ExtTab (not its events); fires the five change events, then OnResize.
+  /// Becomes a copy of ExtTab (not its events); fires the five change events,
+  /// then OnResize (and, when the size changes, one more OnResize before, from
+  /// the resize itself).
   void CopyContentsFrom(const TDataTable* ExtTab);
   /// All states when the sizes agree (OnChangeCellState, true); else false.
   bool CopyCellStatesFrom(const TDataTable* ExtTab);
@@ -318,6 +361,12 @@ class TDataTable : public TComponent {
   void AssignAnotherDataMatrix(TMatrix* NewDMat);
   /// The values (owned or borrowed).
   TMatrix* NumericData() const noexcept { return FNumericData; }
+  /// Whether the matrix has the table's shape (a borrowed matrix resized
+  /// while another table held its handlers may not); the writers refuse a
+  /// table that is out of step.
+  bool MatrixInStep() const noexcept {
+    return FNumericData->NrOfColumns() == FNrOfCols && FNumericData->NrOfRows() == FNrOfRows;
+  }
   bool ExtMatAssigned() const noexcept { return FExtMatAssigned; }
 
   // ---- sorting ------------------------------------------------------------------------------
@@ -389,7 +438,7 @@ class TDataTable : public TComponent {
     dtErrBadColumnInfo = -3,  // ASC: the column descriptions after the values are malformed
     dtErrTooManyIDs = -16,    // ReadFromASC without ReplaceIDs: a column would need more than 150 identifiers
     csvErrNoFile = -1,        // CSV: the file is missing or cannot be read
-    csvErrEmpty = -2,         // CSV: no record at all (or only the header)
+    csvErrEmpty = -2,         // CSV: no record at all (a header alone gives a table of 0 rows)
     csvErrRagged = -3,        // CSV: a record with another number of fields than the first (LastIOErrorLine)
     csvErrOpenQuote = -4,     // CSV: the file ends inside a quoted field (LastIOErrorLine: where it opened)
     csvErrTooLarge = -5,      // CSV: more than INT32_MAX rows or columns, or out of memory
@@ -526,10 +575,11 @@ class TDataTable : public TComponent {
   bool ValidCell(int c, int r) const noexcept { return c >= 1 && c <= FNrOfCols && r >= 1 && r <= FNrOfRows; }
   /// Installs DataHasChanged and ExchangeDuringSort on the matrix.
   void HookMatrix();
-  /// Whether the matrix has the table's shape.
-  bool MatrixInStep() const noexcept {
-    return FNumericData->NrOfColumns() == FNrOfCols && FNumericData->NrOfRows() == FNrOfRows;
-  }
+  /// Clears the matrix's handlers where they are still this table's (a
+  /// matrix lent to two tables keeps the other one's).
+  void UnhookMatrix() noexcept;
+  struct TChangeHook;
+  struct TSortHook;
   /// A borrowed matrix may be resized behind the table's back: the per-line
   /// arrays then follow the matrix's shape (OnResize). Every operation that
   /// indexes the storage directly calls it first.

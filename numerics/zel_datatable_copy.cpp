@@ -166,8 +166,7 @@ void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
     // go is not resized (a borrowed one still belongs to its caller).
     ResizeStorage(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false);
     if (FExtMatAssigned) {
-      FNumericData->OnChange = nullptr;
-      FNumericData->OnSortExchange = nullptr;
+      UnhookMatrix();
     } else {
       delete FNumericData;
     }

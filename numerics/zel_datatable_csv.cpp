@@ -270,7 +270,7 @@ int ParseCsv(std::string_view Text, TCSVDelimiters Delimiter, bool ColHeaders, b
   const int NC = static_cast<int>(Cols.size()), NR = static_cast<int>(Rows);
   try {
     T.Resize(NC, NR);
-  } catch (const EZELDataTableError&) {
+  } catch (const EZELError&) {  // the table's or its matrix's memory failure
     Fail = {TDataTable::csvErrTooLarge, "not enough memory for the table", 0};
     return Fail.Code;
   }
@@ -349,6 +349,7 @@ std::string CsvCell(const TDataTable& T, int c, int r, int Precision, char Delim
 
 std::string ExportCsv(const TDataTable& T, const std::string& FName, int Precision, TCSVDelimiters Delimiter,
                       bool ColHeaders, bool RowHeaders, bool RowAttributes, bool Comment) {
+  if (!T.MatrixInStep()) return "The table and its data matrix differ in size";
   const char D = DelimiterChar(Delimiter);
   const int NC = T.NrOfColumns(), NR = T.NrOfRows();
   TTextFile F;

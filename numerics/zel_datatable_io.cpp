@@ -245,8 +245,11 @@ void WriteTableAscDescriptions(const TDataTable& T, const std::vector<char>& Sta
 }
 
 // Writes the file FName; ShownName is the name line 1 gives for an empty comment.
+const char* const kOutOfStep = "The table and its data matrix differ in size";
+
 std::string ExportTableAsc(const TDataTable& T, const std::string& FName, const std::string& ShownName, int Precision,
                            const TStr2DArray* CustData) {
+  if (!T.MatrixInStep()) return kOutOfStep;
   std::vector<char> States(static_cast<std::size_t>(T.NrOfColumns()));
   bool Describe = false;
   for (int c = 1; c <= T.NrOfColumns(); ++c) {
@@ -455,7 +458,7 @@ int ReadAscTable(const std::string& FName, TDataTable& T, TAscTableInfo& Info, T
   try {
     T.Resize(NC, NR);
     NanWords.assign(static_cast<std::size_t>(NC) * static_cast<std::size_t>(NR), false);
-  } catch (const EZELDataTableError&) {
+  } catch (const EZELError&) {  // the table's or its matrix's memory failure
     Err = {ascErrNoMemory, "Not enough memory for the table", 0};
     return Err.Code;
   } catch (const std::bad_alloc&) {
@@ -671,7 +674,7 @@ int TDataTable::ReadFromASC(const std::string& FName, int PosX, int PosY, bool R
   T.CopyContentsFrom(this);
   try {
     if (PlaceAscBlock(F, Info, T, PosX, PosY, ReplaceIDs, Err) != 0) return IOFail(Err.Code, Err.Text, Err.Line);
-  } catch (const EZELDataTableError&) {
+  } catch (const EZELError&) {  // the table's or its matrix's memory failure
     return IOFail(ascErrNoMemory, "Not enough memory for the table");
   } catch (const std::bad_alloc&) {
     return IOFail(ascErrNoMemory, "Not enough memory for the table");

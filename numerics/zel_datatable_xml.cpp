@@ -104,6 +104,7 @@ std::string_view TrimXml(std::string_view S) {
 // Produces the element text in pieces of moderate size.
 template <class Put>
 void EmitTableXml(const TDataTable& T, bool CreateHeader, const std::string& DataID, Put&& Out) {
+  if (!T.MatrixInStep()) throw EZELDataTableError("The table and its data matrix differ in size");
   const int NC = T.NrOfColumns(), NR = T.NrOfRows();
   std::string X;
   auto Flush = [&] {
@@ -219,6 +220,12 @@ bool ReadGuarded(TDataTable& T, const std::string& DataID, Next&& NextTag, std::
   return false;
 }
 
+// Whether the attribute Name is present (as a whole name, not inside another).
+bool HasAttribute(const std::string& Attributes, const char* Name) {
+  std::string V;
+  return XmlAttributeValue(Attributes, Name, V);
+}
+
 bool AttributeInt(const std::string& Attributes, const char* Name, std::int64_t Lo, std::int64_t Hi,
                   std::int64_t& X) {
   std::string V;
@@ -236,6 +243,7 @@ const TStrArray& DTxmlTagNames() {
 
 void TDataTable::ProcessXmlTag(TDTxmlTags Tag, const std::string& TagText, const std::string& Attributes,
                                const std::string& Content, std::int64_t Index) {
+  SyncShapeWithMatrix();  // cells are written straight into the matrix
   TDTXmlReadState& St = XmlState;
   if (St.Failed || St.Done) return;
   auto Fail = [&](const std::string& Why) {
@@ -274,7 +282,7 @@ void TDataTable::ProcessXmlTag(TDTxmlTags Tag, const std::string& TagText, const
         return Fail("the size is larger than the text can describe");
       try {
         Resize(static_cast<int>(Ix), static_cast<int>(Iy));
-      } catch (const EZELDataTableError&) {
+      } catch (const EZELError&) {  // the table's or its matrix's memory failure
         return Fail("not enough memory for the table");
       } catch (const std::bad_alloc&) {
         return Fail("not enough memory for the table");
@@ -330,7 +338,7 @@ void TDataTable::ProcessXmlTag(TDTxmlTags Tag, const std::string& TagText, const
       std::int64_t State = 0;
       if (!AttributeInt(Attributes, "ix", 1, NC, Ix) || !AttributeInt(Attributes, "iy", 1, NR, Iy))
         return Fail("the cell lies outside the size");
-      if (Attributes.find("st=") != std::string::npos && !AttributeInt(Attributes, "st", 0, 255, State))
+      if (HasAttribute(Attributes, "st") && !AttributeInt(Attributes, "st", 0, 255, State))
         return Fail("the state must be 0..255");
       double X = 0;
       if (!NumberWord(TrimXml(Content), X)) return Fail("the value is not a number");

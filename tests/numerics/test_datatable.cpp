@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "test_datatable_util.h"
 #include "zel_datatable.h"
+#include "zel_test_env.h"
 
 using namespace zel;
 using zel::test::EventLog;
@@ -390,4 +392,55 @@ TEST(DataTableCopy, ArraysOfValues) {
   TDouble2DArray all;
   t.CopyDataToArray(all);
   EXPECT_EQ(all, (TDouble2DArray{{7, 2}, {8, 9}, {5, 6}}));
+}
+
+TEST(DataTableWiring, MatrixLentToTwoTables) {
+  TMatrix m;
+  m.Resize(2, 2);
+  const std::string dir = zel::test::TempDir("dt_two_tables");
+  auto a = std::make_unique<TDataTable>();
+  TDataTable b;
+  a->AssignAnotherDataMatrix(&m);
+  b.AssignAnotherDataMatrix(&m);  // b's handlers replace a's
+  // a is out of step once the matrix changes shape under b: its writers
+  // refuse instead of reading past the matrix.
+  m.Resize(1, 1);
+  EXPECT_EQ(b.NrOfRows(), 1);
+  EXPECT_EQ(a->NrOfRows(), 2);
+  EXPECT_FALSE(a->MatrixInStep());
+  EXPECT_NE(a->ExportAsCSV(dir + "/a.csv", 6, csvComma, true, false), "");
+  EXPECT_NE(a->ExportAsASC(dir + "/a.asc", 6), "");
+  EXPECT_THROW(a->SaveAsXMLFile(dir + "/a.xml", 0, ""), Exception);
+  EXPECT_FALSE(std::filesystem::exists(dir + "/a.csv"));
+  // Letting go of the matrix leaves b's handlers in place.
+  a.reset();
+  ASSERT_TRUE(m.OnChange && m.OnSortExchange);
+  m.Resize(3, 4);
+  EXPECT_EQ(b.NrOfRows(), 4);
+  m.SetVal(1, 4, -5);
+  b.SetCellState(1, 4, csMark1);
+  m.SortRows(1, true, 0, 0, 0, 0);  // b's exchange relay moves the states along
+  EXPECT_EQ(b.GetElem(1, 1), -5);
+  EXPECT_EQ(b.GetCellState(1, 1), csMark1);
+}
+
+TEST(DataTableNominal, IdentifierStorageIsTakenOnlyWhenWritten) {
+  TDataTable t;
+  t.Resize(3, 1);
+  const TDataTable& c = t;
+  EXPECT_EQ(c.VTypeSpecs(2)->IDs[149], "");
+  EXPECT_EQ(c.CountNominalIDs(2), 0);
+  t.SetMScaleType(2, stNominal);
+  EXPECT_EQ(t.AddNominalID(2, "red"), 1);
+  EXPECT_EQ(t.AddNominalID(2, "blue"), 2);
+  t.SetNominalID(2, 1, "");
+  EXPECT_EQ(t.AddNominalID(2, "green"), 1);  // the first free slot again
+  TDataTable copy;
+  copy.CopyContentsFrom(&t);
+  EXPECT_EQ(copy.GetNominalID(2, 2), "blue");
+  t.ClearNominalIDs(2);
+  EXPECT_EQ(t.CountNominalIDs(2), 0);
+  EXPECT_EQ(copy.CountNominalIDs(2), 2);  // a deep copy
+  EXPECT_FALSE(copy.VTypeSpecs(2)->IDs == t.VTypeSpecs(2)->IDs);
+  EXPECT_TRUE(t.VTypeSpecs(1)->IDs == t.VTypeSpecs(2)->IDs);  // cleared equals untouched
 }

@@ -1,5 +1,6 @@
 // Data table: CSV files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <fstream>
 #include <sstream>
@@ -230,3 +231,19 @@ TEST(DataTableCsv, BlankDelimiterRunsAndQuotedEmptyFields) {
 
 }  // namespace
 }  // namespace zel::test
+
+// A line of 400,000 empty fields is a table of that many columns; the
+// columns' identifier slots must not cost 150 strings each (which would be
+// about 2 GB here).
+TEST(DataTableCsv, WideFileCostsLittleMemoryPerColumn) {
+  const std::string dir = zel::test::TempDir("dt_csv_wide");
+  zel::test::WriteBytes(dir + "/wide.csv", std::string(399999, ',') + "\n");
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  zel::TDataTable t;
+  ASSERT_EQ(t.ImportFromCSV(dir + "/wide.csv", zel::csvComma, false, false), 0) << t.LastIOError();
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(t.NrOfColumns(), 400000);
+  EXPECT_EQ(t.NrOfRows(), 1);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 400L * 1024) << "kB";
+}

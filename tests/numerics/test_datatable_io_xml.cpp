@@ -235,3 +235,15 @@ TEST(DataTableXml, HostileElementsFailAndLeaveTheTable) {
 
 }  // namespace
 }  // namespace zel::test
+
+TEST(DataTableXml, StateAttributeIsFoundByItsWholeName) {
+  // "last" ends in "st": a foreign attribute, not a state.
+  const std::string xml =
+      "<datatable dataid=\"x\">\r\n<size ncols=\"1\" nrows=\"1\"/>\r\n<datacells>\r\n"
+      "<cell ix=\"1\" iy=\"1\" last=\"yes\">2.5</cell>\r\n</datacells>\r\n</datatable>\r\n";
+  zel::TDataTable t;
+  int at = 1;
+  ASSERT_TRUE(t.ReadFromXMLString(xml, at, "")) << t.LastIOError();
+  EXPECT_EQ(t.GetElem(1, 1), 2.5);
+  EXPECT_EQ(t.GetCellState(1, 1), 0);
+}
