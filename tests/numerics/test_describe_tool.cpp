@@ -61,6 +61,15 @@ TEST(DescribeTool, MissingCellsNominalColumnsAndOptions) {
   const std::string Plain = RunTool(Tool, "describe", Dir + "/m.csv --delimiter ';' --no-header", Rc);
   ASSERT_EQ(Rc, 0) << Plain;
   EXPECT_NE(Plain.find("5 rows, 4 columns"), std::string::npos) << Plain;
+
+  // A mean that only rounds to an integer keeps its zeros: 3.00000, not 3.
+  WriteBytes(Dir + "/near.csv", "v\n1\n5.0000003\n3\n");
+  const std::string Near = RunTool(Tool, "describe", Dir + "/near.csv", Rc);
+  ASSERT_EQ(Rc, 0) << Near;
+  const auto V = Row(Near, "v");
+  ASSERT_GT(V.size(), 6u) << Near;
+  EXPECT_EQ(V[4], "3.00000") << Near;
+  EXPECT_EQ(V[6], "1") << Near;  // an integer stays as it is
 }
 
 TEST(DescribeTool, BadFilesAndArguments) {

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -327,4 +329,82 @@ TEST(ToolFormats, DemoReportsDescribeAndPca) {
   int lines = 0;
   for (const char c : out) lines += c == '\n';
   EXPECT_LT(lines, 80);
+}
+
+TEST(ToolFormats, DistAndNumWriteCsvAndJson) {
+  const std::string tool = ToolPath();
+  if (tool.empty()) GTEST_SKIP() << "zel not built";
+  int rc = -1;
+  std::string out = RunTool(tool, "dist", "normal p 1.96 --format json", rc);
+  ASSERT_EQ(rc, 0) << out;
+  JValue doc;
+  ASSERT_NO_THROW(doc = JReader(out).Document()) << out;
+  EXPECT_EQ(doc["law"].S, "normal");
+  EXPECT_EQ(doc["value"].X, 1.96);
+  // The tool reports the library's value; that value's accuracy is tested
+  // with the distributions.
+  EXPECT_NEAR(doc["result"].X, 0.5 * std::erfc(-1.96 / std::sqrt(2.0)), 1e-9);
+  // The option may stand anywhere; a discrete value stays an integer.
+  out = RunTool(tool, "dist", "--format csv binom d 3 10 0.5", rc);
+  ASSERT_EQ(rc, 0) << out;
+  const auto recs = CsvRecords(out);
+  ASSERT_EQ(recs.size(), 2u) << out;
+  EXPECT_EQ(recs[0], (std::vector<std::string>{"law", "what", "value", "parameters", "result"}));
+  EXPECT_EQ(recs[1][2], "3");
+  EXPECT_EQ(recs[1][3], "10 0.5");
+  double c103 = 1;  // C(10, 3)
+  for (int i = 0; i < 3; ++i) c103 = c103 * (10 - i) / (i + 1);
+  EXPECT_DOUBLE_EQ(Num(recs[1][4]), c103 / 1024);
+  for (const char* bad : {"normal p 1 --format", "normal p 1 --format yaml"}) {
+    RunTool(tool, "dist", bad, rc);
+    EXPECT_EQ(rc, 2) << bad;
+  }
+
+  out = RunTool(tool, "num", "255 1.5 --format json", rc);
+  ASSERT_EQ(rc, 0) << out;
+  ASSERT_NO_THROW(doc = JReader(out).Document()) << out;
+  ASSERT_EQ(doc.Items.size(), 2u);
+  const auto& n255 = doc.Items[0]["notations"];
+  char hex[16], oct[16];
+  std::snprintf(hex, sizeof hex, "%08X", 255u);
+  std::snprintf(oct, sizeof oct, "%011o", 255u);
+  EXPECT_EQ(n255["hexadecimal"].S, hex);
+  EXPECT_EQ(n255["octal"].S, oct);
+  EXPECT_EQ(n255["binary"].S, std::string(24, '0') + std::string(8, '1'));
+  EXPECT_EQ(n255["deg_min_sec"].S.back(), '"');  // escaped inside the string
+  EXPECT_EQ(doc.Items[1]["notations"]["hexadecimal"].K, JValue::Null);  // 1.5 has no integer forms
+  // csv: one line per notation, the same notations as json.
+  out = RunTool(tool, "num", "255 --format csv", rc);
+  ASSERT_EQ(rc, 0) << out;
+  const auto lines = CsvRecords(out);
+  ASSERT_EQ(lines.size(), 1 + n255.Members.size()) << out;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    ASSERT_EQ(lines[i].size(), 4u) << i;
+    EXPECT_EQ(lines[i][3], n255[lines[i][2]].S) << lines[i][2];
+  }
+}
+
+TEST(ToolFormats, NotesWriteErrorsAndForeignFileNames) {
+  const std::string tool = ToolPath();
+  if (tool.empty()) GTEST_SKIP() << "zel not built";
+  const std::string dir = zel::test::TempDir("tool_formats_notes");
+  // pca leaves text columns out unless asked for them, and says so.
+  zel::test::WriteBytes(dir + "/t.csv", "a,kind,b\n1,x,2\n2,y,1\n4,x,5\n");
+  int rc = -1;
+  std::string out = RunTool(tool, "pca", "'" + dir + "/t.csv'", rc);
+  EXPECT_EQ(rc, 0) << out;
+  EXPECT_NE(out.find("t.csv: column 2 (kind) holds nominal values, left out"), std::string::npos) << out;
+  EXPECT_NE(out.find("2 variables"), std::string::npos) << out;
+  // A full device is an error, not a silent success.
+  if (std::filesystem::exists("/dev/full")) {
+    RunTool(tool, "describe", "'" + dir + "/t.csv' >/dev/full", rc);
+    EXPECT_EQ(rc, 1);
+  }
+  // JSON is UTF-8 even when a file name is not: its bytes are read as CP1252.
+  zel::test::WriteBytes(dir + "/caf\xE9.csv", "x\n1\n2\n");
+  out = RunTool(tool, "describe", "'" + dir + "/caf\xE9.csv' --format json", rc);
+  ASSERT_EQ(rc, 0) << out;
+  JValue doc;
+  ASSERT_NO_THROW(doc = JReader(out).Document()) << out;
+  EXPECT_EQ(doc["file"].S, dir + "/caf\xC3\xA9.csv");
 }

@@ -29,11 +29,14 @@ const char* const kConvertUsage =
     "  xml  (.xml)         the library's XML matrix element\n"
     "  bin  (.bin .mat)    the library's binary block file\n"
     "Reading csv, fields are separated by commas, semicolons (with a decimal\n"
-    "comma) or TABs, whichever the first line has most of, and may be quoted; reading txt, by blanks, TABs, commas or semicolons. A first line\n"
-    "that is not all numbers (captions) is skipped; NAN and INF are read as such. Values are written with the shortest text that\n"
-    "reads back as the same number. --element picks the XML element with that\n"
+    "comma) or TABs, whichever the first line has most of, and may be quoted;\n"
+    "every field must hold a number. Reading txt, by blanks, TABs, commas or\n"
+    "semicolons. A first line that is not all numbers (captions) is skipped;\n"
+    "NAN and INF are read as such. Values are written with the shortest text\n"
+    "that reads back as the same number. --element picks the XML element with that\n"
     "data identifier (default: the first); --dataid sets the identifier written\n"
-    "to xml and bin files (default: the one read from a bin file).\n";
+    "to xml and bin files (default: the one read from a bin file).\n"
+    "Exit status: 0 done, 1 a file cannot be read or written, 2 wrong usage.\n";
 
 enum class Fmt { None, Csv, Txt, Asc, Xml, Bin };
 

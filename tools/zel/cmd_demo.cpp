@@ -40,7 +40,11 @@ std::vector<std::size_t> ByWeight(const std::vector<double>& L) {
 
 }  // namespace
 
-int RunDemo(const Args&) {
+int RunDemo(const Args& args) {
+  if (!args.empty()) {
+    std::fprintf(stderr, "zel demo: takes no arguments (\"%s\")\nusage: zel demo\n", args[0].c_str());
+    return 2;
+  }
   const std::string wine = DataDir() + "/wine.csv";
   zel::TDataTable T;
   TLoadOptions O;

@@ -16,7 +16,7 @@ namespace zeltool {
 namespace {
 
 const char* const kDistUsage =
-    "usage: zel dist LAW WHAT VALUE [PARAMETERS]\n"
+    "usage: zel dist LAW WHAT VALUE [PARAMETERS] [--format text|csv|json]\n"
     "WHAT is p (lower-tail probability P(X <= VALUE)), d (density, or for a\n"
     "discrete law the probability of VALUE) or q (quantile: VALUE is a\n"
     "probability, the result the smallest x with P(X <= x) >= VALUE).\n"
@@ -32,11 +32,13 @@ const char* const kDistUsage =
     "  hyper   P NPOP NSAMPLE      successes in NSAMPLE drawn from\n"
     "                              NPOP items, round(P*NPOP) good  d\n"
     "  weibull SHAPE SCALE         Weibull, SHAPE, SCALE > 0       d\n"
-    "Discrete VALUEs (binom, u, hyper) are integers.\n"
+    "Discrete VALUEs (binom, u, hyper) are integers. --format csv and json\n"
+    "give law, what, value, parameters and result (text: the result alone).\n"
     "examples:\n"
     "  zel dist normal p 1.96      zel dist normal q 0.975\n"
     "  zel dist t p 2.1 10         zel dist chi2 q 0.95 3\n"
-    "  zel dist binom d 3 10 0.5   zel dist F q 0.99 3 20\n";
+    "  zel dist binom d 3 10 0.5   zel dist F q 0.99 3 20\n"
+    "Exit status: 0 done, 1 no result for these parameters, 2 wrong usage.\n";
 
 // Bad input: say what is wrong, show the usage, exit code 2.
 int Usage(const std::string& Why) {
@@ -79,9 +81,32 @@ const Law* FindLaw(const std::string& Name) {
 // Degrees of freedom or sample sizes: integers >= 1.
 bool ToCount(const std::string& S, int& N) { return ToInt(S, N) && N >= 1; }
 
+// The result in the chosen format.
+void PrintResult(TOutFormat F, const Args& A, const TCell& Value, double R) {
+  if (F == TOutFormat::Text) {
+    std::printf("%s\n", zel::FloatToStrShortest(R).c_str());
+    return;
+  }
+  std::string params;
+  for (std::size_t i = 3; i < A.size(); ++i) params += (i > 3 ? " " : "") + A[i];
+  const TReportTable t{{"law", "what", "value", "parameters", "result"},
+                       {{TCell::Text(A[0]), TCell::Text(A[1]), Value, TCell::Text(params), TCell::Num(R)}}};
+  if (F == TOutFormat::Csv)
+    PrintCsv(t);
+  else
+    std::printf("%s\n", JsonObject(t.Keys, t.Rows[0]).c_str());
+}
+
 }  // namespace
 
-int RunDist(const Args& args) {
+int RunDist(const Args& argsIn) {
+  Args args = argsIn;
+  TOutFormat format = TOutFormat::Text;
+  if (std::string why; !TakeFormatOption(args, format, why)) return Usage(why);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kDistUsage, stdout);
+    return 0;
+  }
   if (args.empty()) return Usage("");
   const Law* law = FindLaw(args[0]);
   if (!law) return Usage("unknown distribution \"" + args[0] + "\"");
@@ -158,7 +183,7 @@ int RunDist(const Args& args) {
     std::fprintf(stderr, "zel dist: no result to the library's accuracy for these parameters\n");
     return 1;
   }
-  std::printf("%s\n", zel::FloatToStrShortest(r).c_str());
+  PrintResult(format, args, what != 'q' && law->discrete ? TCell::Int(k) : TCell::Num(x), r);
   return 0;
 }
 

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "toolkit.h"
 #include "zel_format.h"
 #include "zel_math1.h"
 #include "zel_strutils.h"
@@ -15,8 +17,9 @@ namespace zeltool {
 namespace {
 
 const char* const kNumUsage =
-    "usage: zel num VALUE...\n"
-    "Shows each VALUE in every notation of the library's number texts.\n"
+    "usage: zel num VALUE... [--format text|csv|json]\n"
+    "Shows each VALUE in every notation of the library's number texts\n"
+    "(csv: one line per value and notation; json: one object per value).\n"
     "VALUE is one of:\n"
     "  decimal       255  -12.5  6.02E23\n"
     "  hexadecimal   0xFF  FFh        (up to 32 bits)\n"
@@ -140,68 +143,157 @@ bool ParseValue(const std::string& S, double& X, std::string& Kind) {
   return false;
 }
 
-void Line(const char* Label, const std::string& Text) { std::printf("  %-14s %s\n", Label, zel::CP1252ToUTF8(Text).c_str()); }
+// One notation of a value: its label, and its text or why there is none.
+struct TNotation {
+  std::string Label, Text;
+  bool Given = true;
+  bool SameLine = false;  // text: continues the line before
+};
 
-void PrintValue(const std::string& Arg, double X, const std::string& Kind) {
-  std::printf("%s (%s)\n", Arg.c_str(), Kind.c_str());  // as typed (the terminal's encoding)
-  Line("value", zel::FloatToStrShortest(X));
+using TNotations = std::vector<TNotation>;
+
+const char* const kNotInteger = "(not a 32-bit integer)";
+
+void Add(TNotations& N, const char* Label, const std::string& Text) { N.push_back({Label, zel::CP1252ToUTF8(Text)}); }
+void Lack(TNotations& N, const char* Label, const char* Why) { N.push_back({Label, Why, false}); }
+
+TNotations Notations(double X) {
+  TNotations n;
+  Add(n, "value", zel::FloatToStrShortest(X));
   // Integers of 32 bits, signed or (as hexadecimal input gives them) unsigned.
   const bool integral = std::isfinite(X) && X == std::trunc(X) && X >= -2147483648.0 && X <= 4294967295.0;
   if (integral) {
     const auto v = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::int64_t>(X)));
     if (X <= 2147483647.0) {
       const std::string digits = zel::FormatInt(static_cast<long long>(std::fabs(X)));
-      Line("decimal", zel::Decimal(v, static_cast<int>(digits.size())));
+      Add(n, "decimal", zel::Decimal(v, static_cast<int>(digits.size())));
+    } else {
+      Lack(n, "decimal", "(beyond the signed 32-bit range)");
     }
-    Line("hexadecimal", zel::Hex(v, 8));
-    Line("octal", zel::Octal(v, 11));
-    Line("binary", zel::Bin(v, 32));
-    const std::string roman = X >= 1 && X < 30000 ? zel::Roman(v) : "(only 1 to 29999)";
-    Line("Roman", roman);
+    Add(n, "hexadecimal", zel::Hex(v, 8));
+    Add(n, "octal", zel::Octal(v, 11));
+    Add(n, "binary", zel::Bin(v, 32));
+    if (X >= 1 && X < 30000)
+      Add(n, "Roman", zel::Roman(v));
+    else
+      Lack(n, "Roman", "(only 1 to 29999)");
   } else {
-    Line("integer forms", "(not a 32-bit integer)");
+    for (const char* l : {"decimal", "hexadecimal", "octal", "binary", "Roman"}) Lack(n, l, kNotInteger);
   }
   // Beyond 10^15 the mantissa of the engineering form grows (the prefix
   // stays T); past 10^30 that, and an angle past 10^9 degrees, is no help.
   const double a = std::fabs(X);
-  Line("engineering", a < 1e30 ? zel::EEngStr(X, 4) + "   " + zel::EEngStr(X, -4) : std::string("(too large)"));
-  Line("E format", zel::StripLTBlanks(zel::MakeEFormat(X, 8, 6)));
-  Line("double bits", zel::FPNumToHex(X));
-  // Converting a double beyond the single range to float is undefined.
-  Line("single bits", std::isfinite(X) && std::fabs(X) > FLT_MAX ? std::string("(beyond the single range)")
-                                                                 : zel::FPNumToHex(static_cast<float>(X)));
-  Line("extended bits", zel::FPNumToHex(static_cast<long double>(X)));
-  if (a < 1e9 || !std::isfinite(X)) {
-    Line("degrees", zel::DegreeToStr(X, zel::dfDeg, 4));
-    Line("deg min", zel::DegreeToStr(X, zel::dfDegMin, 2));
-    Line("deg min sec", zel::DegreeToStr(X, zel::dfDegMinSec, 1));
+  if (a < 1e30) {
+    Add(n, "engineering", zel::EEngStr(X, 4));
+    Add(n, "engineering inline", zel::EEngStr(X, -4));  // 4k7
+    n.back().SameLine = true;
   } else {
-    Line("degrees", "(too large for an angle)");
+    Lack(n, "engineering", "(too large)");
+    Lack(n, "engineering inline", "");
+    n.back().SameLine = true;
   }
+  Add(n, "E format", zel::StripLTBlanks(zel::MakeEFormat(X, 8, 6)));
+  Add(n, "double bits", zel::FPNumToHex(X));
+  // Converting a double beyond the single range to float is undefined.
+  if (std::isfinite(X) && std::fabs(X) > FLT_MAX)
+    Lack(n, "single bits", "(beyond the single range)");
+  else
+    Add(n, "single bits", zel::FPNumToHex(static_cast<float>(X)));
+  Add(n, "extended bits", zel::FPNumToHex(static_cast<long double>(X)));
+  if (a < 1e9 || !std::isfinite(X)) {
+    Add(n, "degrees", zel::DegreeToStr(X, zel::dfDeg, 4));
+    Add(n, "deg min", zel::DegreeToStr(X, zel::dfDegMin, 2));
+    Add(n, "deg min sec", zel::DegreeToStr(X, zel::dfDegMinSec, 1));
+  } else {
+    for (const char* l : {"degrees", "deg min", "deg min sec"}) Lack(n, l, "(too large for an angle)");
+  }
+  return n;
+}
+
+// "deg min sec" as a member name: "deg_min_sec".
+std::string Key(std::string Label) {
+  for (char& c : Label)
+    if (c == ' ') c = '_';
+  return Label;
+}
+
+void PrintText(const std::string& Arg, const std::string& Kind, const TNotations& N) {
+  std::printf("%s (%s)\n", Arg.c_str(), Kind.c_str());  // as typed (the terminal's encoding)
+  // The integer forms share one line when the value has none of them.
+  bool noInteger = false;
+  std::string line;
+  const auto flush = [&] {
+    if (!line.empty()) std::printf("%s\n", line.c_str());
+    line.clear();
+  };
+  for (const auto& e : N) {
+    if (e.SameLine) {
+      if (e.Given) line += "   " + e.Text;
+      continue;
+    }
+    flush();
+    if (!e.Given && e.Text == kNotInteger) {
+      if (!noInteger) line = "  integer forms  " + e.Text;
+      noInteger = true;
+      continue;
+    }
+    if (e.Label == "decimal" && !e.Given) continue;  // unsigned 32-bit values: no signed form
+    char head[20];
+    std::snprintf(head, sizeof head, "  %-14s ", e.Label.c_str());
+    line = head + e.Text;
+  }
+  flush();
 }
 
 }  // namespace
 
-int RunNum(const Args& args) {
+int RunNum(const Args& argsIn) {
+  Args args = argsIn;
+  TOutFormat format = TOutFormat::Text;
+  if (std::string why; !TakeFormatOption(args, format, why)) {
+    std::fprintf(stderr, "zel num: %s\n%s", why.c_str(), kNumUsage);
+    return 2;
+  }
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kNumUsage, stdout);
+    return 0;
+  }
   if (args.empty()) {
     std::fputs(kNumUsage, stderr);
     return 2;
   }
-  for (const auto& a : args) {
-    double x = 0;
-    std::string kind;
-    if (!ParseValue(a, x, kind)) {
-      std::fprintf(stderr, "zel num: \"%s\" is not a number in any notation I know\n%s", a.c_str(), kNumUsage);
+  std::vector<double> values(args.size());
+  std::vector<std::string> kinds(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i)
+    if (!ParseValue(args[i], values[i], kinds[i])) {
+      std::fprintf(stderr, "zel num: \"%s\" is not a number in any notation I know\n%s", args[i].c_str(), kNumUsage);
       return 2;
     }
+  if (format == TOutFormat::Text) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (i > 0) std::printf("\n");
+      PrintText(args[i], kinds[i], Notations(values[i]));
+    }
+    return 0;
   }
+  // csv: one line per value and notation; json: one object per value.
+  TReportTable t{{"input", "kind", "notation", "text"}, {}};
+  std::string json = "[";
   for (std::size_t i = 0; i < args.size(); ++i) {
-    double x = 0;
-    std::string kind;
-    ParseValue(args[i], x, kind);
-    if (i > 0) std::printf("\n");
-    PrintValue(args[i], x, kind);
+    const TNotations n = Notations(values[i]);
+    json += std::string(i ? ",\n" : "\n") + "  {\"input\": " + JsonString(args[i]) + ", \"kind\": " +
+            JsonString(kinds[i]) + ", \"notations\": {";
+    for (std::size_t j = 0; j < n.size(); ++j) {
+      const TCell text = n[j].Given ? TCell::Text(n[j].Text) : TCell{};
+      t.Rows.push_back({TCell::Text(args[i]), TCell::Text(kinds[i]), TCell::Text(Key(n[j].Label)), text});
+      json += (j ? ", " : "") + JsonString(Key(n[j].Label)) + ": " + JsonCell(text);
+    }
+    json += "}}";
   }
+  if (format == TOutFormat::Csv)
+    PrintCsv(t);
+  else
+    std::printf("%s\n]\n", json.c_str());
   return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "zel_datatable.h"
 #include "zel_format.h"
 #include "zel_math2.h"
+#include "zel_strutils.h"
 
 namespace zeltool {
 
@@ -174,8 +175,8 @@ void PrintJson(const std::string& File, const TPcaResult& R, int K, bool Correla
 
 void PrintText(const std::string& File, const TPcaResult& R, int K, bool Correlation) {
   const std::size_t p = R.Variables.size();
-  std::printf("PCA of %s: %d observations, %zu variables, %s matrix\n\n", File.c_str(), R.Observations, p,
-              Correlation ? "correlation" : "covariance");
+  std::printf("PCA of %s: %d observations, %zu variable%s, %s matrix\n\n", File.c_str(), R.Observations, p,
+              p == 1 ? "" : "s", Correlation ? "correlation" : "covariance");
   std::printf("  k      eigenvalue   explained %%  cumulative %%\n");
   for (std::size_t k = 0; k < p; ++k)
     std::printf("%3zu %15s %13s %13s\n", k + 1, zel::FormatScientific(R.Eigenvalues[k], 8).c_str(),
@@ -203,6 +204,8 @@ int RunPca(const Args& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
+    const bool wantsValue = a == "--components" || a == "--columns" || a == "--scores" || a == "--format";
+    if (wantsValue && !hasValue) return Usage(a + " needs a value");
     if (a == "--correlation") {
       correlation = true;
     } else if (a == "--components" && hasValue) {
@@ -236,8 +239,20 @@ int RunPca(const Args& args) {
   // An interrupt while reading is seen here (the computation clears
   // AbortMathProc when it starts).
   if (gInterrupted) return Interrupted();
+  // Without --columns the text columns are left out: say so, since the
+  // analysis then differs from what the file's width suggests.
+  int pAll = static_cast<int>(cols.size());
+  if (cols.empty())
+    for (int c = 1; c <= table.NrOfColumns(); ++c) {
+      const zel::TMScaleType st = table.GetMScaleType(c);
+      if (st != zel::stNominal && st != zel::stOrdinal) {
+        ++pAll;
+        continue;
+      }
+      std::fprintf(stderr, "zel pca: %s: column %d (%s) holds %s values, left out\n", file.c_str(), c,
+                   zel::CP1252ToUTF8(table.GetColName(c)).c_str(), st == zel::stNominal ? "nominal" : "ordinal");
+    }
   const int nRows = table.NrOfRows();
-  const int pAll = cols.empty() ? table.NrOfColumns() : static_cast<int>(cols.size());
   gCovarSteps = static_cast<double>(nRows) * (1.0 + pAll * (pAll + 1) / 2.0);
   gPassSteps = 1.0 + pAll * (pAll - 1) / 2.0;
   zel::ProcStat = 0;

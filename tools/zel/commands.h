@@ -14,6 +14,7 @@ struct Command {
   const char* usage;
   const char* summary;
   int (*run)(const Args& args);
+  bool ownHelp = false;  // answers --help itself (else: usage and summary)
 };
 
 /// All commands, in the order --help lists them.

@@ -1,5 +1,7 @@
 // zel: command-line front door of the library.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -15,14 +17,15 @@ const std::vector<Command>& Commands() {
       {"crc", "crc FILE...", "CRC-32 of files (as zlib and cksum -a crc32b)", RunCrc},
       {"format", "format VALUE WIDTH DECIMALS", "number text in the library's fixed and scientific layouts",
        RunFormat},
-      {"num", "num VALUE...", "a number in every notation: hex, octal, binary, Roman, engineering, degrees", RunNum},
+      {"num", "num VALUE... [--format F]",
+       "a number in every notation: hex, octal, binary, Roman, engineering, degrees", RunNum, true},
       {"dist", "dist LAW p|d|q VALUE [PARAMS]", "probability, density or quantile of a distribution (zel dist: list)",
-       RunDist},
+       RunDist, true},
       {"convert", "convert IN OUT [--from/--to F]", "a matrix between csv/txt, ASC, XML and binary files",
-       RunConvert},
-      {"pca", "pca FILE [--correlation] [...]", "principal components of a CSV or ASC data file", RunPca},
+       RunConvert, true},
+      {"pca", "pca FILE [--correlation] [...]", "principal components of a CSV, ASC or XML table", RunPca, true},
       {"describe", "describe FILE [--delimiter D] [...]", "statistics of every column of a CSV, ASC or XML table",
-       RunDescribe},
+       RunDescribe, true},
   };
   return list;
 }
@@ -56,17 +59,23 @@ int main(int argc, char** argv) {
   for (const auto& c : zeltool::Commands()) {
     if (cmd != c.name) continue;
     const std::string first = argc > 2 ? argv[2] : "";
-    const bool ownHelp = cmd == "convert" || cmd == "describe" || cmd == "pca";
-    if ((first == "--help" || first == "-h") && !ownHelp) {
+    if ((first == "--help" || first == "-h") && !c.ownHelp) {
       std::printf("usage: zel %s\n%s\n", c.usage, c.summary);
       return 0;
     }
+    int rc;
     try {
-      return c.run(zeltool::Args(argv + 2, argv + argc));
+      rc = c.run(zeltool::Args(argv + 2, argv + argc));
     } catch (const std::exception& e) {
       std::fprintf(stderr, "zel %s: %s\n", c.name, e.what());
-      return 1;
+      rc = 1;
     }
+    // A full disk or a closed pipe must not pass for success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "zel %s: cannot write the output: %s\n", c.name, std::strerror(errno));
+      return rc == 0 ? 1 : rc;
+    }
+    return rc;
   }
   std::fprintf(stderr, "zel: unknown command \"%s\" (see zel --help)\n", cmd.c_str());
   return 2;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -74,6 +75,23 @@ bool ParseOutFormat(const std::string& S, TOutFormat& F) {
   return true;
 }
 
+bool TakeFormatOption(std::vector<std::string>& A, TOutFormat& F, std::string& Why) {
+  for (std::size_t i = 0; i < A.size(); ++i) {
+    if (A[i] != "--format") continue;
+    if (i + 1 >= A.size()) {
+      Why = "--format needs a value (text, csv or json)";
+      return false;
+    }
+    if (!ParseOutFormat(A[i + 1], F)) {
+      Why = "unknown format \"" + A[i + 1] + "\" (text, csv or json)";
+      return false;
+    }
+    A.erase(A.begin() + static_cast<std::ptrdiff_t>(i), A.begin() + static_cast<std::ptrdiff_t>(i + 2));
+    --i;
+  }
+  return true;
+}
+
 namespace {
 
 std::string NumberText(double X) {
@@ -111,9 +129,36 @@ std::string CsvCell(const TCell& C) {
   return out + '"';
 }
 
+namespace {
+
+// Whether S is well-formed UTF-8 (no overlong forms, surrogates or values
+// past U+10FFFF).
+bool IsUtf8(std::string_view S) {
+  for (std::size_t i = 0; i < S.size();) {
+    const auto b = static_cast<unsigned char>(S[i]);
+    const int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    if (len == 0 || i + static_cast<std::size_t>(len) > S.size()) return false;
+    std::uint32_t cp = len == 1 ? b : b & (0x7Fu >> len);
+    for (int k = 1; k < len; ++k) {
+      const auto c = static_cast<unsigned char>(S[i + static_cast<std::size_t>(k)]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3Fu);
+    }
+    static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += static_cast<std::size_t>(len);
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string JsonString(std::string_view S) {
+  // A JSON document is UTF-8; bytes that are not (a file name in another
+  // encoding) are taken as the library's single-byte code page.
+  const std::string text = IsUtf8(S) ? std::string(S) : zel::CP1252ToUTF8(S);
   std::string out = "\"";
-  for (const char ch : S) {
+  for (const char ch : text) {
     const auto u = static_cast<unsigned char>(ch);
     switch (ch) {
       case '"': out += "\\\""; break;
@@ -155,15 +200,18 @@ void PrintCsv(const TReportTable& T) {
   }
 }
 
+std::string JsonObject(const std::vector<std::string>& Keys, const std::vector<TCell>& Row) {
+  std::string out = "{";
+  for (std::size_t i = 0; i < Keys.size() && i < Row.size(); ++i)
+    out += (i ? ", " : "") + JsonString(Keys[i]) + ": " + JsonCell(Row[i]);
+  return out + "}";
+}
+
 std::string JsonRows(const TReportTable& T, int Indent) {
   const std::string pad(static_cast<std::size_t>(Indent), ' ');
   std::string out = "[";
-  for (std::size_t r = 0; r < T.Rows.size(); ++r) {
-    out += (r ? ",\n" : "\n") + pad + "  {";
-    for (std::size_t i = 0; i < T.Keys.size() && i < T.Rows[r].size(); ++i)
-      out += (i ? ", " : "") + JsonString(T.Keys[i]) + ": " + JsonCell(T.Rows[r][i]);
-    out += "}";
-  }
+  for (std::size_t r = 0; r < T.Rows.size(); ++r)
+    out += (r ? ",\n" : "\n") + pad + "  " + JsonObject(T.Keys, T.Rows[r]);
   return out + (T.Rows.empty() ? "]" : "\n" + pad + "]");
 }
 
@@ -190,6 +238,12 @@ void PrintAligned(const TReportTable& T, int Digits, bool Fixed, const std::vect
             char buf[40];
             std::snprintf(buf, sizeof buf, Fixed ? "%.*f" : "%.*g", Digits, c.X);
             s = buf;
+            // 13.0006 to 4 digits is "13", which reads as exact: keep the
+            // zeros of a value that only rounds to an integer ("13.00").
+            if (!Fixed && c.X != std::trunc(c.X) && s.find_first_of(".e") == std::string::npos) {
+              std::snprintf(buf, sizeof buf, "%#.*g", Digits, c.X);
+              s = buf;
+            }
           } else {
             s = NumberText(c.X);
           }

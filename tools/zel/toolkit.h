@@ -39,6 +39,11 @@ enum class TOutFormat { Text, Csv, Json };
 /// "text", "csv" or "json"; false for anything else.
 bool ParseOutFormat(const std::string& S, TOutFormat& F);
 
+/// Removes "--format F" from A (commands whose other arguments are
+/// positional) and sets F; false with Why set when the value is missing or
+/// unknown.
+bool TakeFormatOption(std::vector<std::string>& A, TOutFormat& F, std::string& Why);
+
 /// A value of a report cell: text, a number, or nothing (printed "-" in
 /// text, empty in CSV, null in JSON).
 struct TCell {
@@ -61,11 +66,13 @@ struct TReportTable {
 std::string CsvCell(const TCell& C);
 /// The cell as JSON value (strings escaped, non-finite numbers null).
 std::string JsonCell(const TCell& C);
-/// S as JSON string literal.
+/// S as JSON string literal (text that is not UTF-8 is read as CP1252).
 std::string JsonString(std::string_view S);
 
 /// Writes T as CSV: the keys, then one line per row.
 void PrintCsv(const TReportTable& T);
+/// One row as a JSON object of the given member names, on one line.
+std::string JsonObject(const std::vector<std::string>& Keys, const std::vector<TCell>& Row);
 /// T as a JSON array of objects, one per row, indented by Indent blanks.
 std::string JsonRows(const TReportTable& T, int Indent);
 /// Writes T as aligned text: text cells left-aligned, numbers right-aligned
