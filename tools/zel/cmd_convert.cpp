@@ -33,9 +33,9 @@ const char* const kConvertUsage =
     "every field must hold a number. Reading txt, by blanks, TABs, commas or\n"
     "semicolons. A first line that is not all numbers (captions) is skipped;\n"
     "NAN and INF are read as such. Values are written with the shortest text\n"
-    "that reads back as the same number. --element picks the XML element with that\n"
-    "data identifier (default: the first); --dataid sets the identifier written\n"
-    "to xml and bin files (default: the one read from a bin file).\n"
+    "that reads back as the same number. --element picks the XML element with\n"
+    "that data identifier (default: the first); --dataid sets the identifier\n"
+    "written to xml and bin files (default: the one read from a bin file).\n"
     "Exit status: 0 done, 1 a file cannot be read or written, 2 wrong usage.\n";
 
 enum class Fmt { None, Csv, Txt, Asc, Xml, Bin };

@@ -244,13 +244,13 @@ int RunPca(const Args& args) {
   int pAll = static_cast<int>(cols.size());
   if (cols.empty())
     for (int c = 1; c <= table.NrOfColumns(); ++c) {
-      const zel::TMScaleType st = table.GetMScaleType(c);
-      if (st != zel::stNominal && st != zel::stOrdinal) {
+      if (!IsTextColumn(table, c)) {
         ++pAll;
         continue;
       }
       std::fprintf(stderr, "zel pca: %s: column %d (%s) holds %s values, left out\n", file.c_str(), c,
-                   zel::CP1252ToUTF8(table.GetColName(c)).c_str(), st == zel::stNominal ? "nominal" : "ordinal");
+                   zel::CP1252ToUTF8(table.GetColName(c)).c_str(),
+                   table.GetMScaleType(c) == zel::stNominal ? "nominal" : "ordinal");
     }
   const int nRows = table.NrOfRows();
   gCovarSteps = static_cast<double>(nRows) * (1.0 + pAll * (pAll + 1) / 2.0);

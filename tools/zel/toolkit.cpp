@@ -317,15 +317,17 @@ TReportTable DescribeTable(const std::vector<TColumnStats>& Cols) {
   return t;
 }
 
+bool IsTextColumn(const zel::TDataTable& T, int Col) {
+  const zel::TMScaleType st = T.GetMScaleType(Col);
+  return st == zel::stNominal || st == zel::stOrdinal;
+}
+
 TPcaOutcome ComputePca(const zel::TDataTable& T, std::vector<int> Cols, bool Correlation, TPcaResult& R,
                        std::string& Why) {
   const int nRows = T.NrOfRows();
-  if (Cols.empty()) {
-    for (int c = 1; c <= T.NrOfColumns(); ++c) {
-      const zel::TMScaleType st = T.GetMScaleType(c);
-      if (st != zel::stNominal && st != zel::stOrdinal) Cols.push_back(c);
-    }
-  }
+  if (Cols.empty())
+    for (int c = 1; c <= T.NrOfColumns(); ++c)
+      if (!IsTextColumn(T, c)) Cols.push_back(c);
   for (const int c : Cols) {
     if (c > T.NrOfColumns()) {
       Why = "the file has only " + std::to_string(T.NrOfColumns()) + " columns";

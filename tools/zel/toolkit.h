@@ -106,6 +106,10 @@ struct TPcaResult {
 
 enum class TPcaOutcome { Ok, Interrupted, Failed };
 
+/// Whether column Col of T holds nominal or ordinal values (text in the
+/// file), which the PCA leaves out unless asked for.
+bool IsTextColumn(const zel::TDataTable& T, int Col);
+
 /// PCA of the columns Cols (1-based; empty: every column that is not
 /// nominal or ordinal) of T. Failed with Why set for bad input (a nominal
 /// column, a cell without a finite number, too few rows) or no convergence; Interrupted when AbortMathProc was raised.
