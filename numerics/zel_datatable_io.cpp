@@ -31,6 +31,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zel_ascfile.h"
@@ -130,7 +131,7 @@ void TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
   Res.ClearNominalIDs(N);
   if (KeepIDs)
     for (int k = 1; k <= kMaxNominalIDs; ++k)
-      if (const std::string& ID = FVType[0].IDs[static_cast<std::size_t>(k - 1)]; !ID.empty())
+      if (const std::string& ID = std::as_const(FVType[0].IDs)[static_cast<std::size_t>(k - 1)]; !ID.empty())
         DTStoreNominalID(Res, N, k, ID);
   Res.SetMScaleType(N, Scale);
 
