@@ -23,7 +23,7 @@ struct TEigenState {
   int Size = 0;
   std::size_t Stride = 0;       // distance between two eigenvectors
   std::vector<double> Values;   // eigenvalue k at k − 1
-  std::vector<double> Vectors;  // eigenvector k contiguous from (k − 1)·Stride
+  TRealStorage Vectors;         // eigenvector k contiguous from (k − 1)·Stride
 };
 
 TEigenState gEigen;
@@ -145,7 +145,8 @@ bool CalcEigVec(TMatrix* Mat) {
   const int n = Mat->NrOfColumns();
   if (n > MaxEigenOrder || Mat->NrOfRows() != n) return false;
   const std::size_t un = static_cast<std::size_t>(n), ld = detail::JacobiLd(n);
-  std::vector<double> sym, values, vectors;
+  std::vector<double> values;
+  TRealStorage sym, vectors;  // aligned columns: see JacobiLd
   try {
     sym.assign(ld * un, 0.0);
     values.resize(un);
@@ -153,14 +154,8 @@ bool CalcEigVec(TMatrix* Mat) {
   } catch (const std::bad_alloc&) {
     throw EZELMath2Error("CalcEigVec: not enough memory");
   }
-  // The part above the diagonal (row < column) and the diagonal, mirrored.
-  for (std::size_t c = 0; c < un; ++c) {
-    const double* src = Mat->ColumnData(static_cast<int>(c) + 1);
-    for (std::size_t r = 0; r <= c; ++r) {
-      sym[c * ld + r] = src[r];
-      sym[r * ld + c] = src[r];
-    }
-  }
+  // The part above the diagonal (row < column) and the diagonal.
+  for (std::size_t c = 0; c < un; ++c) std::copy_n(Mat->ColumnData(static_cast<int>(c) + 1), c + 1, sym.begin() + c * ld);
   detail::TJacobiStatus status;
   try {
     status = detail::JacobiEigen(n, ld, sym.data(), values.data(), vectors.data());
@@ -193,7 +188,7 @@ int GetEigenSize() noexcept { return gEigen.Size; }
 
 void RemoveEigenMatrix() noexcept {
   gEigen.Values = std::vector<double>();
-  gEigen.Vectors = std::vector<double>();
+  gEigen.Vectors = TRealStorage();
 }
 
 // ---- principal components ------------------------------------------------------------
@@ -212,7 +207,7 @@ bool CalcPrincComp(const TMatrix* DataMat, int LoC, int HiC, int LoR, int HiR, i
     if (!CalcCovar(DataMat, &covar, LoC, HiC, LoR, HiR, Mode) || !CalcEigVec(&covar)) return false;
   }
   std::vector<double>& val = gEigen.Values;
-  std::vector<double>& vec = gEigen.Vectors;
+  TRealStorage& vec = gEigen.Vectors;
   const std::size_t n = val.size(), ld = gEigen.Stride;
   if (Normalize) {
     double sum = 0;

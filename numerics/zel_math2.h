@@ -150,8 +150,8 @@ constexpr std::size_t JacobiLd(int n) noexcept { return (static_cast<std::size_t
 
 /// The Jacobi iteration of CalcEigVec on plain arrays, without touching the
 /// unit state. Sym holds the n × n symmetric matrix column-major with
-/// leading dimension Ld = JacobiLd(n), both triangles filled and the rows
-/// n..Ld−1 of every column 0; it is used as work space (destroyed). D
+/// leading dimension Ld = JacobiLd(n); only its upper triangle is read, and
+/// it is used as work space (destroyed). D
 /// receives the n eigenvalues, Vec (Ld × n, same layout) the eigenvectors,
 /// vector k at Vec + k·Ld, padding rows 0. Takes the progress steps of
 /// CalcEigVec; non-finite elements give NoConvergence at once. Raises

@@ -3,20 +3,16 @@
 //
 // Jacobi layout. The textbook iteration keeps the upper triangle and, for
 // the pair (p, q), rotates "line" p against line q, where line k is column k
-// above the diagonal and row k right of it; rows are strided in any single
-// layout. Here the matrix is held in full, column-major, so that line k is
-// all of column k and every rotation runs over contiguous columns:
-//  - during the sweep of row p (q = p+1..n−1) column p is the master of
-//    line p; its mirror row p is written once when the row is done;
-//  - the partners q are taken in blocks of 16. Before a block, its columns
-//    take the elements that earlier rotations of the row changed in the
-//    partners' columns (a transposed copy); the block's mutual elements are
-//    rotated in a small array, one rotation after the other, which yields
-//    every rotation's parameters; then one fused pass per range rotates the
-//    rest of line p against the block's columns, line p held in registers;
-//  - when the row is done, the lower triangle of the trailing block is
-//    refreshed from the upper one, and after each sweep the whole lower
-//    triangle (the sum of |a_pq| and the next sweep read it);
+// above the diagonal and row k right of it. Here the upper triangle is held
+// column-major, each element in one place (the lower triangle is not used):
+//  - during the sweep of row p (q = p+1..n−1) line p is gathered into a
+//    contiguous array and scattered back when the row is done;
+//  - the partners q are taken in blocks of 16. The block's mutual elements
+//    are rotated in a small array, one rotation after the other, which
+//    yields every rotation's parameters; then the rest of the partners'
+//    lines is rotated against line p: above the block their elements lie
+//    in their columns (contiguous), right of it in their rows, which are
+//    rotated in tiles transposed in registers;
 //  - the eigenvector rotations are logged and applied during the next sweep
 //    (TRotationLog).
 // Every element still sees the textbook loop's operations in its order:
@@ -37,68 +33,61 @@ namespace zel::detail {
 #define ZEL_M2_TARGET
 #define ZEL_M2_W 2
 #define ZEL_M2_U 6
+#define ZEL_M2_RU 4
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
+#undef ZEL_M2_RU
 
 #define ZEL_M2_NS m2avx2
 #define ZEL_M2_TARGET __attribute__((target("avx2")))
 #define ZEL_M2_W 4
 #define ZEL_M2_U 6
+#define ZEL_M2_RU 2
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
+#undef ZEL_M2_RU
 
 #define ZEL_M2_NS m2avx512
 #define ZEL_M2_TARGET __attribute__((target("avx512f")))
 #define ZEL_M2_W 8
 #define ZEL_M2_U 8
+#define ZEL_M2_RU 3
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
+#undef ZEL_M2_RU
 
 namespace {
 
 struct TMath2Kernels {
   void (*RotateMany)(double*, double* const*, const double*, const double*, int, std::size_t, std::size_t) noexcept;
-  void (*TransposeBlock)(const double*, std::size_t, double*, std::size_t, std::size_t, std::size_t) noexcept;
+  void (*RotateRight)(double*, double*, std::size_t, std::size_t, const unsigned char*, const double*,
+                      const double*, std::size_t, std::size_t) noexcept;
   void (*RotateBlockLine)(double*, double*, double, double, std::size_t, std::size_t) noexcept;
   void (*CrossRows[2])(const double*, std::size_t, std::size_t, std::size_t, std::size_t, std::size_t, double*,
                        std::size_t) noexcept;
 };
 
 #define ZEL_M2_SET(ns) \
-  TMath2Kernels { ns::RotateMany, ns::TransposeBlock, ns::RotateBlockLine, { ns::CrossRowsT<false>, ns::CrossRowsT<true> } }
+  TMath2Kernels { ns::RotateMany, ns::RotateRight, ns::RotateBlockLine, { ns::CrossRowsT<false>, ns::CrossRowsT<true> } }
 const TMath2Kernels kSets[3] = {ZEL_M2_SET(m2sse2), ZEL_M2_SET(m2avx2), ZEL_M2_SET(m2avx512)};
 #undef ZEL_M2_SET
 
 // The matrix unit's choice of instruction set governs these kernels too.
 const TMath2Kernels& Kernels() noexcept { return kSets[static_cast<int>(MatKernelIsa())]; }
 
-// Lower triangle of the block Lo..Hi−1 := its upper triangle, a stripe of
-// eight columns at a time: the part above the stripe's diagonal block is
-// transposed in register tiles, the diagonal block element by element.
-void MirrorUpperToLower(double* M, std::size_t Ld, int Lo, int Hi) noexcept {
-  const auto transpose = Kernels().TransposeBlock;
-  const auto at = [M, Ld](int r, int c) { return M + static_cast<std::size_t>(c) * Ld + static_cast<std::size_t>(r); };
-  for (int jb = Lo; jb < Hi; jb += 8) {
-    const int je = std::min(jb + 8, Hi);
-    if (jb > Lo)
-      transpose(at(Lo, jb), Ld, at(jb, Lo), Ld, static_cast<std::size_t>(je - jb), static_cast<std::size_t>(jb - Lo));
-    for (int j = jb; j < je; ++j)
-      for (int r = jb; r < j; ++r) *at(j, r) = *at(r, j);
-  }
-}
-
 // Partners rotated as one block: their mutual elements are rotated in a
 // small array, the rest of their columns in one fused pass per block.
 constexpr int kPartnerBlock = 16;
+static_assert(kPartnerBlock == static_cast<int>(m2sse2::kRightRows));
 
 // Progress steps of the iteration. While no feedback procedure listens the
 // increments of ProcStat are added in batches (the total is the same and
@@ -207,7 +196,7 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
   const std::size_t un = static_cast<std::size_t>(n);
   const auto col = [M, Ld](int k) { return M + static_cast<std::size_t>(k) * Ld; };
   for (int k = 0; k < n; ++k)
-    if (!std::all_of(col(k), col(k) + n, [](double x) { return std::isfinite(x); }))
+    if (!std::all_of(col(k), col(k) + k + 1, [](double x) { return std::isfinite(x); }))
       return TJacobiStatus::NoConvergence;
   const TMath2Kernels& kern = Kernels();
 
@@ -218,13 +207,14 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
     D[k] = col(k)[k];
     b[k] = D[k];
   }
-  std::vector<int> rotated;
-  rotated.reserve(un);
-  // A block of partners: their mutual elements in S, their columns for the
-  // fused update of the rest. The eigenvector updates of a sweep are logged
-  // and applied during the next one (see TRotationLog).
+  // Line p while its row is swept, zero-padded to whole registers.
+  TRealStorage line(Ld + 8, 0.0);
+  double* lp = line.data();
+  // A block of partners: their mutual elements in S; per row of the
+  // block's tile (rows q1−16..q1−1) whether it is rotated, and how.
   constexpr int B = kPartnerBlock;
-  std::vector<double> S(B * B), lb(B);
+  std::vector<double> S(B * B), lb(B), tileS(B), tileTau(B);
+  std::vector<unsigned char> tileRot(B);
   std::vector<double*> qcols(B);
   TRotationLog logs[2] = {TRotationLog(un, Ld, Vec), TRotationLog(un, Ld, Vec)};
   int cur = 0;
@@ -233,11 +223,10 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
 
   for (int pass = 1;; ++pass) {
     if (!steps.Step()) return TJacobiStatus::Aborted;
+    // The sum row by row, as the textbook loop takes it.
     double sm = 0;
-    for (int p = 0; p < n - 1; ++p) {
-      const double* cp = col(p);
-      for (int q = p + 1; q < n; ++q) sm += std::fabs(cp[q]);
-    }
+    for (int p = 0; p < n - 1; ++p)
+      for (int q = p + 1; q < n; ++q) sm += std::fabs(col(q)[p]);
     if (sm == 0) {
       logs[1 - cur].Finish(kern);
       return TJacobiStatus::Converged;
@@ -248,36 +237,27 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
     log.Clear();
 
     for (int p = 0; p < n - 1; ++p) {
-      double* lp = col(p);
+      std::copy_n(col(p), p, lp);
+      lp[p] = 0;
+      for (int j = p + 1; j < n; ++j) lp[j] = col(j)[p];
       log.StartRow(static_cast<std::size_t>(p));
-      rotated.clear();
       // Blocks end at multiples of B (the first one starts at p + 1), so
-      // that the fused updates run over whole registers.
+      // that the tiles right of a block start on whole registers.
       for (int q0 = p + 1, q1; q0 < n; q0 = q1) {
         q1 = std::min((q0 / B + 1) * B, n);
         const int nb = q1 - q0;
-        // Elements of the block's lines that earlier rotations of this row
-        // changed through the partner's column (all of rows p+1..q0−1 when
-        // most were rotated: the others hold equal copies already).
-        if (2 * rotated.size() >= static_cast<std::size_t>(q0 - p - 1)) {
-          kern.TransposeBlock(col(p + 1) + q0, Ld, col(q0) + p + 1, Ld, static_cast<std::size_t>(q0 - p - 1),
-                              static_cast<std::size_t>(nb));
-        } else {
-          for (const int r : rotated) {
-            const double* src = col(r) + q0;
-            for (int a = 0; a < nb; ++a) col(q0 + a)[r] = src[a];
-          }
-        }
-        // A short last block is padded with zeros, which the in-block
-        // rotations keep zero.
+        // A short block is padded with zeros, which the in-block rotations
+        // keep zero.
         if (nb < B) {
           std::fill(S.begin(), S.end(), 0.0);
           std::fill(lb.begin(), lb.end(), 0.0);
         }
         for (int a = 0; a < nb; ++a) {
-          std::copy_n(col(q0 + a) + q0, nb, S.begin() + a * B);
+          const double* ca = col(q0 + a) + q0;
+          for (int e = 0; e <= a; ++e) S[static_cast<std::size_t>(a * B + e)] = S[static_cast<std::size_t>(e * B + a)] = ca[e];
           lb[static_cast<std::size_t>(a)] = lp[q0 + a];
         }
+        std::fill(tileRot.begin(), tileRot.end(), 0);
         const std::size_t first = log.Size();
         int count = 0;
         for (int a = 0; a < nb; ++a) {
@@ -315,36 +295,32 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
           double* sa = S.data() + a * B;
           kern.RotateBlockLine(lb.data(), sa, s, tau, static_cast<std::size_t>(a), B);
           for (int e = 0; e < nb; ++e) S[static_cast<std::size_t>(e * B + a)] = sa[e];
+          const std::size_t row = static_cast<std::size_t>(q - (q1 - B));
+          tileRot[row] = 1;
+          tileS[row] = s;
+          tileTau[row] = tau;
           qcols[static_cast<std::size_t>(count)] = col(q);
           log.Add(s, tau, static_cast<std::size_t>(q));
           ++count;
-          rotated.push_back(q);
         }
-        // Back into the columns; S's diagonal still holds the matrix's.
+        // Back into place; S's diagonal still holds the stored one.
         std::copy_n(lb.begin(), nb, lp + q0);
-        for (int a = 0; a < nb; ++a) std::copy_n(S.begin() + a * B, nb, col(q0 + a) + q0);
+        for (int a = 0; a < nb; ++a) std::copy_n(S.begin() + a * B, a, col(q0 + a) + q0);
         if (count > 0) {
-          // Rows 0..q0−1 include row p: there the pair (diagonal of line p,
-          // mirror of the pivot) is rotated too, which is harmless: the
-          // diagonal lives in D and the mirror row is rewritten below. The
-          // zero padding rows n..Ld−1 stay zero.
-          const double* bs = log.S() + first;
-          const double* bt = log.Tau() + first;
-          kern.RotateMany(lp, qcols.data(), bs, bt, count, 0, static_cast<std::size_t>(q0));
-          kern.RotateMany(lp, qcols.data(), bs, bt, count, static_cast<std::size_t>(q1), Ld);
+          // Above the block: rows 0..q0−1 of the partners' columns. Row p
+          // is included: there line p's diagonal place and the pivot's
+          // place in the partner's column are rotated, which is harmless:
+          // the diagonal lives in D and the pivots are rewritten when the
+          // row is done.
+          kern.RotateMany(lp, qcols.data(), log.S() + first, log.Tau() + first, count, 0, static_cast<std::size_t>(q0));
+          if (q1 < n)
+            kern.RotateRight(lp, M, Ld, static_cast<std::size_t>(q1 - B), tileRot.data(), tileS.data(), tileTau.data(),
+                             static_cast<std::size_t>(q1), un);
         }
       }
-      // Mirror row p from its master column, then the trailing block.
-      for (int k = 0; k < n; ++k)
-        if (k != p) col(k)[p] = lp[k];
-      if (4 * rotated.size() > static_cast<std::size_t>(n - p - 1)) {
-        MirrorUpperToLower(M, Ld, p + 1, n);
-      } else {
-        for (const int j : rotated) {
-          const double* cj = col(j);
-          for (int r = p + 1; r < j; ++r) col(r)[j] = cj[r];
-        }
-      }
+      // Line p back into place.
+      std::copy_n(lp, p, col(p));
+      for (int j = p + 1; j < n; ++j) col(j)[p] = lp[j];
     }
     previous.Finish(kern);
     log.Close();
@@ -354,7 +330,6 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* M, double* D, double* V
       D[k] = b[k];
       z[k] = 0;
     }
-    MirrorUpperToLower(M, Ld, 0, n);
     if (pass + 1 > 100) return TJacobiStatus::NoConvergence;
   }
 }

@@ -24,7 +24,8 @@ namespace {
 // largest eigenvalues, as Count columns of length L; false on failure.
 bool LeadingEigenvectors(const TMatrix& C, int L, int Count, std::vector<double>& Basis) {
   const std::size_t ul = static_cast<std::size_t>(L), ld = detail::JacobiLd(L);
-  std::vector<double> sym(ld * ul, 0.0), d(ul), vec(ld * ul);
+  TRealStorage sym(ld * ul, 0.0), vec(ld * ul);
+  std::vector<double> d(ul);
   for (std::size_t c = 0; c < ul; ++c) std::copy_n(C.ColumnData(static_cast<int>(c) + 1), ul, sym.begin() + c * ld);
   if (detail::JacobiEigen(L, ld, sym.data(), d.data(), vec.data()) != detail::TJacobiStatus::Converged) return false;
   std::vector<std::size_t> order(ul);
