@@ -72,8 +72,8 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovarMat, int LoC, int HiC, int 
   const std::size_t up = static_cast<std::size_t>(p), un = static_cast<std::size_t>(n);
   const double dn = n, nm1 = n - 1;
 
-  std::vector<double> mean(up, 0.0), var(up, 0.0), T, S;
   const std::size_t ldt = RoundUp8(up);
+  std::vector<double> mean(ldt, 0.0), var(up, 0.0), T, S;
   constexpr int kBlock = 16;  // rows of S per block: the unit of progress and abort
   try {
     if (Mode >= 0 && Mode <= 4) T.assign(un * ldt, 0.0);
@@ -84,10 +84,21 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovarMat, int LoC, int HiC, int 
     throw EZELMath2Error("CalcCovar: not enough memory");
   }
 
+  // Row-major copy of the block, so that the sums for all j of one i run
+  // over contiguous memory; the column sums are taken on the way.
+  std::vector<double> sums(ldt, 0.0), sumSqs(ldt, 0.0);
+  if (!T.empty()) {
+    std::vector<const double*> cols(up);
+    for (std::size_t i = 0; i < up; ++i) cols[i] = DataMat->ColumnData(LoC + static_cast<int>(i)) + (LoR - 1);
+    detail::RowsFromColumns(cols.data(), up, un, T.data(), ldt, Mode > 0 ? sums.data() : nullptr, sumSqs.data());
+  }
   if (Mode > 0) {
+    if (T.empty()) {
+      for (int i = 0; i < p; ++i)
+        RangeSums(std::span<const double>(DataMat->ColumnData(LoC + i) + (LoR - 1), un), sums[i], sumSqs[i]);
+    }
     for (int i = 0; i < p; ++i) {
-      double sum, sumSq;
-      RangeSums(std::span<const double>(DataMat->ColumnData(LoC + i) + (LoR - 1), un), sum, sumSq);
+      const double sum = sums[i], sumSq = sumSqs[i];
       mean[i] = sum / dn;
       // One-pass variance; rounding can push it below 0 for constant data.
       var[i] = std::max(0.0, (sumSq - sum * sum / dn) / nm1);
@@ -95,20 +106,8 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovarMat, int LoC, int HiC, int 
     for (int k = 0; k < n; ++k)
       if (!MathProcStep()) return false;
   }
-  // Row-major copy of the block (centred for the moment modes), so that the
-  // sums for all j of one i run over contiguous memory.
-  if (!T.empty()) {
-    const bool centre = Mode >= 1 && Mode <= 3;
-    constexpr std::size_t kRows = 64;
-    for (std::size_t k0 = 0; k0 < un; k0 += kRows) {
-      const std::size_t k1 = std::min(un, k0 + kRows);
-      for (std::size_t i = 0; i < up; ++i) {
-        const double* x = DataMat->ColumnData(LoC + static_cast<int>(i)) + (LoR - 1);
-        const double m = centre ? mean[i] : 0.0;
-        for (std::size_t k = k0; k < k1; ++k) T[k * ldt + i] = centre ? x[k] - m : x[k];
-      }
-    }
-  }
+  // Centred for the moment modes.
+  if (!T.empty() && Mode >= 1 && Mode <= 3) detail::CentreRows(T.data(), ldt, un, mean.data());
 
   const std::size_t ldc = CovarMat->LeadingDim();
   double* out = CovarMat->Data().data();

@@ -161,10 +161,21 @@ TJacobiStatus JacobiEigen(int n, std::size_t Ld, double* Sym, double* D, double*
 /// Adds to S(i, j), for I0 ≤ i < I1 and 0 ≤ j ≤ i, the sums over k < N of
 /// T[k][i]·T[k][j] (Diff: (T[k][i] − T[k][j])²), each in increasing k. T is
 /// row-major with leading dimension Ldt, a multiple of 8, zero-padded; row i
-/// of S starts at S + (i − I0)·Lds (Lds ≥ Ldt) and receives values up to the
-/// next multiple of 8 past i that callers ignore.
+/// of S starts at S + (i − I0)·Lds (Lds ≥ Ldt) and receives values past
+/// column i, up to the next multiple of 8 past the last row of i's group of
+/// four rows (never beyond Ldt), that callers ignore.
 void CrossProductRows(const double* T, std::size_t Ldt, std::size_t N, std::size_t I0, std::size_t I1, bool Diff,
                       double* S, std::size_t Lds) noexcept;
+
+/// T[k][i] := Cols[i][k] for k < N and i < P; T row-major with leading
+/// dimension Ldt (a multiple of 8). When Sum is not null, also adds Cols[i][k]
+/// to Sum[i] and its square to SumSq[i] in increasing k: the sums of
+/// RangeSums, column by column.
+void RowsFromColumns(const double* const* Cols, std::size_t P, std::size_t N, double* T, std::size_t Ldt, double* Sum,
+                     double* SumSq) noexcept;
+
+/// T[k][i] −= Mean[i] for k < N and i < Ldt (a multiple of 8).
+void CentreRows(double* T, std::size_t Ldt, std::size_t N, const double* Mean) noexcept;
 
 }  // namespace detail
 

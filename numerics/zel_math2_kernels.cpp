@@ -191,10 +191,16 @@ struct TMath2Kernels {
   TJacobiStatus (*Sweeps)(const TJacobiState&);
   void (*CrossRows[2])(const double*, std::size_t, std::size_t, std::size_t, std::size_t, std::size_t, double*,
                        std::size_t) noexcept;
+  void (*RowsFromColumns)(const double* const*, std::size_t, std::size_t, double*, std::size_t, double*,
+                          double*) noexcept;
+  void (*CentreRows)(double*, std::size_t, std::size_t, const double*) noexcept;
 };
 
 #define ZEL_M2_SET(ns) \
-  TMath2Kernels { ns::JacobiSweeps, { ns::CrossRowsT<false>, ns::CrossRowsT<true> } }
+  TMath2Kernels {                                                                                           \
+    ns::JacobiSweeps, {ns::CrossRowsT<false>, ns::CrossRowsT<true>}, ns::RowsFromColumns, ns::CentreRows \
+                                                                                     \
+  }
 const TMath2Kernels kSets[3] = {ZEL_M2_SET(m2sse2), ZEL_M2_SET(m2avx2), ZEL_M2_SET(m2avx512)};
 #undef ZEL_M2_SET
 
@@ -225,6 +231,15 @@ void CrossProductRows(const double* T, std::size_t Ldt, std::size_t N, std::size
   const std::size_t kc = std::max<std::size_t>(64, (std::size_t{1} << 15) / std::max<std::size_t>(Ldt, 1));
   const auto cross = Kernels().CrossRows[Diff ? 1 : 0];
   for (std::size_t k0 = 0; k0 < N; k0 += kc) cross(T, Ldt, k0, std::min(N, k0 + kc), I0, I1, S, Lds);
+}
+
+void RowsFromColumns(const double* const* Cols, std::size_t P, std::size_t N, double* T, std::size_t Ldt, double* Sum,
+                     double* SumSq) noexcept {
+  Kernels().RowsFromColumns(Cols, P, N, T, Ldt, Sum, SumSq);
+}
+
+void CentreRows(double* T, std::size_t Ldt, std::size_t N, const double* Mean) noexcept {
+  Kernels().CentreRows(T, Ldt, N, Mean);
 }
 
 }  // namespace zel::detail

@@ -102,6 +102,73 @@ TEST(Math2Covar, ModesAgreeWithNumpy) {
   }
 }
 
+// CalcCovar against the sums written out as specified (each sum over the
+// observations in order, the one-pass variance), bit for bit, on every
+// instruction set: sizes around the kernels' groups of rows and registers
+// and their blocks of observations, and a block inside a larger matrix.
+TEST(Math2Covar, SpecifiedSumsBitForBitOnEveryInstructionSet) {
+  struct Case {
+    int rows, cols, loC, hiC, loR, hiR;
+  };
+  const Case cases[] = {{2, 1, 0, 0, 0, 0},   {7, 3, 0, 0, 0, 0},    {66, 5, 0, 0, 0, 0}, {130, 13, 0, 0, 0, 0},
+                        {70, 37, 0, 0, 0, 0}, {90, 20, 3, 19, 5, 83}};
+  const detail::TMatIsa saved = detail::MatKernelIsa();
+  for (const Case& cs : cases) {
+    SetRandSeed(static_cast<std::uint32_t>(cs.rows * 100 + cs.cols));
+    std::vector<double> rows(static_cast<std::size_t>(cs.rows) * cs.cols);
+    for (double& v : rows) v = RandG(3, 2);
+    TMatrix x(nullptr);
+    FillFromRows(x, cs.rows, cs.cols, rows);
+    const int c0 = cs.loC ? cs.loC : 1, c1 = cs.hiC ? cs.hiC : cs.cols;
+    const int r0 = cs.loR ? cs.loR : 1, r1 = cs.hiR ? cs.hiR : cs.rows;
+    const int p = c1 - c0 + 1, n = r1 - r0 + 1;
+    const auto at = [&](int k, int i) { return x.GetVal(c0 + i, r0 + k); };
+    const double dn = n, nm1 = n - 1;
+    std::vector<double> mean(p), var(p);
+    for (int i = 0; i < p; ++i) {
+      double sum = 0, sq = 0;
+      for (int k = 0; k < n; ++k) {
+        sum += at(k, i);
+        sq += at(k, i) * at(k, i);
+      }
+      mean[i] = sum / dn;
+      var[i] = std::max(0.0, (sq - sum * sum / dn) / nm1);
+    }
+    for (int mode = 0; mode <= 4; ++mode) {
+      std::vector<double> want(static_cast<std::size_t>(p) * p);
+      for (int i = 0; i < p; ++i)
+        for (int j = 0; j <= i; ++j) {
+          double s = 0;
+          for (int k = 0; k < n; ++k) {
+            const double a = at(k, i), b = at(k, j);
+            if (mode == 0) s += a * b;
+            if (mode >= 1 && mode <= 3) s += (a - mean[i]) * (b - mean[j]);
+            if (mode == 4) s += (a - b) * (a - b);
+          }
+          double v = s / nm1;
+          if (mode == 2 || mode == 3) {
+            const double f = std::sqrt(var[i] * var[j]);
+            v = f == 0 ? 0 : s / f / nm1;
+            if (mode == 3) v *= v;
+            if (mode == 2 && i == j) v = 1;
+          }
+          want[static_cast<std::size_t>(i) * p + j] = want[static_cast<std::size_t>(j) * p + i] = v;
+        }
+      for (const auto isa : {detail::TMatIsa::Sse2, detail::TMatIsa::Avx2, detail::TMatIsa::Avx512}) {
+        detail::SetMatKernelIsa(isa);
+        TMatrix c(nullptr);
+        c.Resize(p, p);
+        ASSERT_TRUE(CalcCovar(&x, &c, cs.loC, cs.hiC, cs.loR, cs.hiR, mode));
+        int bad = 0;
+        for (int i = 0; i < p; ++i)
+          for (int j = 0; j < p; ++j) bad += !SameBits(c.GetVal(j + 1, i + 1), want[static_cast<std::size_t>(i) * p + j]);
+        EXPECT_EQ(bad, 0) << cs.rows << "x" << cs.cols << " mode " << mode << ", instruction set " << static_cast<int>(isa);
+      }
+    }
+  }
+  detail::SetMatKernelIsa(saved);
+}
+
 TEST(Math2Covar, RangesSizesAndDegenerateInput) {
   const auto data = Math2Ref("data", "corr40");
   TMatrix x(nullptr), c(nullptr), sub(nullptr);
