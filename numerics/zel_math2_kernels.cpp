@@ -31,10 +31,6 @@ namespace zel::detail {
 
 namespace {
 
-// Partners rotated as one block: their mutual elements are rotated in a
-// small array, the rest of their lines in fused passes.
-constexpr int kPartnerBlock = 16;
-
 // Progress steps of the iteration. While no feedback procedure listens the
 // increments of ProcStat are added in batches (the total is the same and
 // the abort flag is still tested at every step).
@@ -66,8 +62,7 @@ class TStepper {
 // column of every rotation, grouped by row p. Each row of the eigenvector
 // matrix is independent of the others and sees the rotations in the order
 // logged, so the log is applied a block of rows of all vectors at a time
-// (those stay in cache) and in small pieces spread over the next sweep,
-// where they fill the time the scalar rotation parameters take.
+// (those stay in cache) and in small pieces spread over the next sweep.
 class TRotationLog {
  public:
   TRotationLog(std::size_t N, std::size_t Ld, double* Vec) : FN(N), FLd(Ld), FVec(Vec), FRowStart(N + 1) {
@@ -196,10 +191,9 @@ struct TMath2Kernels {
   void (*CentreRows)(double*, std::size_t, std::size_t, const double*) noexcept;
 };
 
-#define ZEL_M2_SET(ns) \
-  TMath2Kernels {                                                                                           \
+#define ZEL_M2_SET(ns)                                                                             \
+  TMath2Kernels {                                                                                  \
     ns::JacobiSweeps, {ns::CrossRowsT<false>, ns::CrossRowsT<true>}, ns::RowsFromColumns, ns::CentreRows \
-                                                                                     \
   }
 const TMath2Kernels kSets[3] = {ZEL_M2_SET(m2sse2), ZEL_M2_SET(m2avx2), ZEL_M2_SET(m2avx512)};
 #undef ZEL_M2_SET
