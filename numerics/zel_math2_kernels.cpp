@@ -13,8 +13,8 @@
 //    lines is rotated against line p: above the block their elements lie
 //    in their columns (contiguous), right of it in their rows, which are
 //    rotated in tiles transposed in registers;
-//  - the eigenvector rotations are logged and applied during the next sweep
-//    (TRotationLog).
+//  - the eigenvector rotations are logged and applied when the sweep is
+//    done (TRotationLog).
 // Every element still sees the textbook loop's operations in its order:
 // the same pairs in the same sequence, each element rotated by the same
 // multiplies and adds, the negligibility test in extended precision.
@@ -59,77 +59,142 @@ class TStepper {
 };
 
 // The rotations of one sweep, for the eigenvectors: parameters and partner
-// column of every rotation, grouped by row p. Each row of the eigenvector
-// matrix is independent of the others and sees the rotations in the order
-// logged, so the log is applied a block of rows of all vectors at a time
-// (those stay in cache) and in small pieces spread over the next sweep.
+// of every rotation, grouped by row p, applied when the sweep is done.
+//
+// Every row of the eigenvector matrix sees the rotations independently of
+// the others, so a few rows of all vectors (they stay in the first-level
+// cache) take the whole sweep before the next few. The rotations of kGroup
+// consecutive rows p are taken partner by partner: for each q, those of
+// (p, q), (p+1, q), ... in turn. This keeps every vector's sequence of
+// rotations (the only other pairs of rotations that share a vector are
+// (p+i, p+j) and the rotations of row p+j, which stay in order), and each
+// partner's column is loaded and stored once for the group. A rotation
+// missing from the group (skipped by the thresholds) is taken with s = τ = 0,
+// which leaves both elements as they are: they are finite and never −0
+// (rotations of values that are not −0 never yield −0). Once a parameter
+// was not finite, the rotations are applied one by one instead.
+constexpr int kGroup = 4;
+
+struct TGroupStep {
+  const double* Col;  // partner q's vector
+  double S[kGroup], Tau[kGroup];
+};
+
+struct TGroupPair {  // rotation (p+I, p+J), both vectors of the group
+  int I, J;
+  double S, Tau;
+};
+
+struct TVectorGroup {
+  double* Cols[kGroup];  // vectors p..p+kGroup−1 (a scratch one past the last)
+  std::size_t Pair0, Pair1, Step0, Step1;
+};
+
+struct TGroupSchedule {
+  std::vector<TVectorGroup> Groups;
+  std::vector<TGroupPair> Pairs;
+  std::vector<TGroupStep> Steps;
+};
+
 class TRotationLog {
  public:
-  TRotationLog(std::size_t N, std::size_t Ld, double* Vec) : FN(N), FLd(Ld), FVec(Vec), FRowStart(N + 1) {
+  TRotationLog(std::size_t N, std::size_t Ld, double* Vec)
+      : FN(N), FLd(Ld), FVec(Vec), FRowStart(N + 1), FScratch(Ld, 0.0) {
     const std::size_t most = N * (N - 1) / 2;
     FS.reserve(most);
     FTau.reserve(most);
-    FCols.reserve(most);
+    FQ.reserve(most);
   }
   void Clear() {
     FS.clear();
     FTau.clear();
-    FCols.clear();
-    FPending = false;
+    FQ.clear();
   }
   void StartRow(std::size_t P) { FRowStart[P] = FS.size(); }
   void Add(double S, double Tau, std::size_t Q) {
     FS.push_back(S);
     FTau.push_back(Tau);
-    FCols.push_back(FVec + Q * FLd);
+    FQ.push_back(static_cast<int>(Q));
   }
   std::size_t Size() const noexcept { return FS.size(); }
   const double* S() const noexcept { return FS.data(); }
   const double* Tau() const noexcept { return FTau.data(); }
-  // Closes the sweep's log; application starts at the first piece.
-  void Close() {
+  // Applies the sweep's rotations to the vectors. ApplyGroups runs a
+  // schedule over rows J0..J1−1 of the vectors; Rotate is RotateMany.
+  template <class TApply, class TRotate>
+  void Apply(TApply ApplyGroups, TRotate Rotate) {
     for (std::size_t p = FN - 1; p <= FN; ++p) FRowStart[p] = FS.size();
-    FPending = !FS.empty();
-    FRow0 = 0;
-    FP = 0;
-    FAt = FRowStart[0];
-  }
-  bool Pending() const noexcept { return FPending; }
-  // Applies the next piece: up to kPiece rotations of one row p to one
-  // block of eigenvector rows.
-  template <class TRotate>
-  void Advance(TRotate Rotate) {
-    if (!FPending) return;
-    while (FAt == FRowStart[FP + 1]) {
-      if (++FP + 1 >= FN) {
-        FP = 0;
-        FRow0 += kVecRows;
-        if (FRow0 >= FLd) {
-          FPending = false;
-          return;
-        }
+    if (FS.empty()) return;
+    // Once a parameter was not finite the vectors may hold NaN or ±∞, which
+    // s = τ = 0 would change.
+    FGrouped = FGrouped && std::all_of(FS.begin(), FS.end(), [](double x) { return std::isfinite(x); }) &&
+               std::all_of(FTau.begin(), FTau.end(), [](double x) { return std::isfinite(x); });
+    if (!FGrouped) {
+      std::vector<double*> cols(FQ.size());
+      for (std::size_t k = 0; k < FQ.size(); ++k) cols[k] = Col(FQ[k]);
+      for (std::size_t p = 0; p + 1 < FN; ++p) {
+        const std::size_t k0 = FRowStart[p], k1 = FRowStart[p + 1];
+        if (k1 > k0)
+          Rotate(Col(static_cast<int>(p)), cols.data() + k0, FS.data() + k0, FTau.data() + k0, static_cast<int>(k1 - k0),
+                 0, FLd);
       }
-      FAt = FRowStart[FP];
+      return;
     }
-    const std::size_t e = std::min(FRowStart[FP + 1], FAt + kPiece);
-    Rotate(FVec + FP * FLd, FCols.data() + FAt, FS.data() + FAt, FTau.data() + FAt, static_cast<int>(e - FAt),
-                    FRow0, std::min(FLd, FRow0 + kVecRows));
-    FAt = e;
-  }
-  template <class TRotate>
-  void Finish(TRotate Rotate) {
-    while (FPending) Advance(Rotate);
+    Build();
+    ApplyGroups(FSched, std::size_t{0}, FLd);
   }
 
  private:
-  static constexpr std::size_t kVecRows = 64, kPiece = 8;
+  double* Col(int k) noexcept { return FVec + static_cast<std::size_t>(k) * FLd; }
+  void Build() {
+    FSched.Groups.clear();
+    FSched.Pairs.clear();
+    FSched.Steps.clear();
+    const int n = static_cast<int>(FN);
+    // Row p0 + i's rotations not yet scheduled: at[i]..end[i]−1.
+    std::size_t at[kGroup], end[kGroup];
+    for (int p0 = 0; p0 + 1 < n; p0 += kGroup) {
+      TVectorGroup g;
+      for (int i = 0; i < kGroup; ++i) {
+        g.Cols[i] = p0 + i < n ? Col(p0 + i) : FScratch.data();
+        const bool rotates = p0 + i + 1 < n;
+        at[i] = rotates ? FRowStart[p0 + i] : 0;
+        end[i] = rotates ? FRowStart[p0 + i + 1] : 0;
+      }
+      // Partners inside the group first: q = p0+1..p0+kGroup−1.
+      g.Pair0 = FSched.Pairs.size();
+      for (int j = 1; j < kGroup && p0 + j < n; ++j)
+        for (int i = 0; i < j; ++i)
+          if (at[i] < end[i] && FQ[at[i]] == p0 + j) {
+            FSched.Pairs.push_back({i, j, FS[at[i]], FTau[at[i]]});
+            ++at[i];
+          }
+      g.Pair1 = FSched.Pairs.size();
+      g.Step0 = FSched.Steps.size();
+      for (int q = p0 + kGroup; q < n; ++q) {
+        TGroupStep st{Col(q), {}, {}};
+        bool any = false;
+        for (int i = 0; i < kGroup; ++i)
+          if (at[i] < end[i] && FQ[at[i]] == q) {
+            st.S[i] = FS[at[i]];
+            st.Tau[i] = FTau[at[i]];
+            ++at[i];
+            any = true;
+          }
+        if (any) FSched.Steps.push_back(st);
+      }
+      g.Step1 = FSched.Steps.size();
+      FSched.Groups.push_back(g);
+    }
+  }
   std::size_t FN, FLd;
   double* FVec;
   std::vector<double> FS, FTau;
-  std::vector<double*> FCols;
+  std::vector<int> FQ;
   std::vector<std::size_t> FRowStart;
-  bool FPending = false;
-  std::size_t FRow0 = 0, FP = 0, FAt = 0;
+  std::vector<double> FScratch;
+  TGroupSchedule FSched;
+  bool FGrouped = true;
 };
 
 // What the sweeps work on; the sweeps themselves are compiled once per
@@ -149,36 +214,42 @@ struct TJacobiState {
 #define ZEL_M2_W 2
 #define ZEL_M2_U 6
 #define ZEL_M2_RU 4
+#define ZEL_M2_VU 1
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
+#undef ZEL_M2_VU
 
 #define ZEL_M2_NS m2avx2
 #define ZEL_M2_TARGET __attribute__((target("avx2")))
 #define ZEL_M2_W 4
 #define ZEL_M2_U 6
 #define ZEL_M2_RU 2
+#define ZEL_M2_VU 1
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
+#undef ZEL_M2_VU
 
 #define ZEL_M2_NS m2avx512
 #define ZEL_M2_TARGET __attribute__((target("avx512f")))
 #define ZEL_M2_W 8
 #define ZEL_M2_U 8
 #define ZEL_M2_RU 3
+#define ZEL_M2_VU 2
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
+#undef ZEL_M2_VU
 
 namespace {
 

@@ -285,6 +285,44 @@ TEST(Math2Eigen, TextbookLoopBitForBitOnEveryInstructionSet) {
   detail::SetMatKernelIsa(saved);
 }
 
+// Entries near the largest double overflow during the rotations: rotation
+// parameters turn NaN and so do parts of the vectors. The iteration fails,
+// but what it leaves must still be the textbook loop's (NaN for NaN).
+TEST(Math2Eigen, OverflowingRotationsStillFollowTheTextbookLoop) {
+  const detail::TMatIsa saved = detail::MatKernelIsa();
+  const int n = 20;
+  std::vector<double> a(static_cast<std::size_t>(n) * n);
+  unsigned seed = 7;
+  for (int i = 0; i < n; ++i)
+    for (int j = i; j < n; ++j) {
+      seed = seed * 1103515245u + 12345u;
+      a[static_cast<std::size_t>(i) * n + j] = a[static_cast<std::size_t>(j) * n + i] =
+          1.7e308 * (static_cast<double>((seed >> 8) % 2001) / 1000.0 - 1.0);
+    }
+  const TextbookJacobi ref(n, a);
+  const auto same = [](double x, double y) { return (std::isnan(x) && std::isnan(y)) || SameBits(x, y); };
+  for (const auto isa : {detail::TMatIsa::Sse2, detail::TMatIsa::Avx2, detail::TMatIsa::Avx512}) {
+    detail::SetMatKernelIsa(isa);
+    const std::size_t ld = detail::JacobiLd(n);
+    std::vector<double> m(ld * n), d(n), v(ld * n);
+    for (int c = 0; c < n; ++c)
+      for (int r = 0; r < n; ++r) m[c * ld + r] = a[static_cast<std::size_t>(r) * n + c];
+    EXPECT_EQ(detail::JacobiEigen(n, ld, m.data(), d.data(), v.data()) == detail::TJacobiStatus::Converged,
+              ref.converged);
+    int bad = 0, nan = 0;
+    for (int k = 0; k < n; ++k) {
+      bad += !same(d[k], ref.d[k]);
+      for (int c = 0; c < n; ++c) {
+        bad += !same(v[k * ld + c], ref.v[static_cast<std::size_t>(c) * n + k]);
+        nan += std::isnan(v[k * ld + c]);
+      }
+    }
+    EXPECT_GT(nan, 0) << "the case no longer overflows";
+    EXPECT_EQ(bad, 0) << "instruction set " << static_cast<int>(isa);
+  }
+  detail::SetMatKernelIsa(saved);
+}
+
 TEST(Math2Eigen, AgreesWithNumpyEigh) {
   for (const auto& rec : Math2Refs("sym")) {
     const int n = std::stoi(rec[1]);
