@@ -215,6 +215,8 @@ struct TJacobiState {
 #define ZEL_M2_U 6
 #define ZEL_M2_RU 4
 #define ZEL_M2_VU 1
+#define ZEL_M2_PR 2
+#define ZEL_M2_PC 1
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -222,6 +224,8 @@ struct TJacobiState {
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
 #undef ZEL_M2_VU
+#undef ZEL_M2_PR
+#undef ZEL_M2_PC
 
 #define ZEL_M2_NS m2avx2
 #define ZEL_M2_TARGET __attribute__((target("avx2")))
@@ -229,6 +233,8 @@ struct TJacobiState {
 #define ZEL_M2_U 6
 #define ZEL_M2_RU 2
 #define ZEL_M2_VU 1
+#define ZEL_M2_PR 2
+#define ZEL_M2_PC 1
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -236,6 +242,8 @@ struct TJacobiState {
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
 #undef ZEL_M2_VU
+#undef ZEL_M2_PR
+#undef ZEL_M2_PC
 
 #define ZEL_M2_NS m2avx512
 #define ZEL_M2_TARGET __attribute__((target("avx512f")))
@@ -243,6 +251,8 @@ struct TJacobiState {
 #define ZEL_M2_U 8
 #define ZEL_M2_RU 3
 #define ZEL_M2_VU 2
+#define ZEL_M2_PR 2
+#define ZEL_M2_PC 1
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -250,6 +260,8 @@ struct TJacobiState {
 #undef ZEL_M2_U
 #undef ZEL_M2_RU
 #undef ZEL_M2_VU
+#undef ZEL_M2_PR
+#undef ZEL_M2_PC
 
 namespace {
 
