@@ -58,8 +58,8 @@ class TStepper {
   int FPending = 0;
 };
 
-// The rotations of one sweep, for the eigenvectors: parameters and partner
-// of every rotation, grouped by row p, applied when the sweep is done.
+// The rotations of one sweep, for the eigenvectors, applied when the sweep
+// is done.
 //
 // Every row of the eigenvector matrix sees the rotations independently of
 // the others, so a few rows of all vectors (they stay in the first-level
@@ -72,11 +72,12 @@ class TStepper {
 // missing from the group (skipped by the thresholds) is taken with s = τ = 0,
 // which leaves both elements as they are: they are finite and never −0
 // (rotations of values that are not −0 never yield −0). Once a parameter
-// was not finite, the rotations are applied one by one instead.
+// was not finite, only the rotations made are applied, one by one.
 constexpr int kGroup = 4;
 
 struct TGroupStep {
-  const double* Col;  // partner q's vector
+  int Q;          // the partner
+  unsigned Made;  // bit i: rotation (p+i, q) was made
   double S[kGroup], Tau[kGroup];
 };
 
@@ -91,6 +92,7 @@ struct TVectorGroup {
 };
 
 struct TGroupSchedule {
+  double* Vec = nullptr;  // the vectors, Ld apart
   std::vector<TVectorGroup> Groups;
   std::vector<TGroupPair> Pairs;
   std::vector<TGroupStep> Steps;
@@ -98,103 +100,116 @@ struct TGroupSchedule {
 
 class TRotationLog {
  public:
+  // The rotations of the rows of one group are held until the group is
+  // done; then they become its part of the sweep's schedule.
   TRotationLog(std::size_t N, std::size_t Ld, double* Vec)
-      : FN(N), FLd(Ld), FVec(Vec), FRowStart(N + 1), FScratch(Ld, 0.0) {
-    const std::size_t most = N * (N - 1) / 2;
-    FS.reserve(most);
-    FTau.reserve(most);
-    FQ.reserve(most);
+      : FN(N), FLd(Ld), FVec(Vec), FScratch(Ld, 0.0) {
+    FSched.Vec = Vec;
+    const std::size_t most = kGroup * N;
+    FS.resize(most);
+    FTau.resize(most);
+    FQ.resize(most);
   }
+  // A new sweep.
   void Clear() {
-    FS.clear();
-    FTau.clear();
-    FQ.clear();
+    FSize = 0;
+    FSched.Groups.clear();
+    FSched.Pairs.clear();
+    FSched.Steps.clear();
+    FSweepFinite = true;
   }
-  void StartRow(std::size_t P) { FRowStart[P] = FS.size(); }
+  void StartRow(std::size_t P) { FRowStart[P % kGroup] = FSize; }
   void Add(double S, double Tau, std::size_t Q) {
-    FS.push_back(S);
-    FTau.push_back(Tau);
-    FQ.push_back(static_cast<int>(Q));
+    FS[FSize] = S;
+    FTau[FSize] = Tau;
+    FQ[FSize++] = static_cast<int>(Q);
   }
-  std::size_t Size() const noexcept { return FS.size(); }
+  // Row P is done; the last row of a group closes the group.
+  void EndRow(std::size_t P) {
+    FRowEnd[P % kGroup] = FSize;
+    if (P % kGroup == kGroup - 1 || P + 2 == FN) {
+      Build(static_cast<int>(P / kGroup * kGroup), static_cast<int>(P % kGroup) + 1);
+      FSize = 0;
+    }
+  }
   const double* S() const noexcept { return FS.data(); }
   const double* Tau() const noexcept { return FTau.data(); }
-  // Applies the sweep's rotations to the vectors. ApplyGroups runs a
+  std::size_t Size() const noexcept { return FSize; }
+  // Applies the sweep's rotations to the vectors. ApplyGroups runs the
   // schedule over rows J0..J1−1 of the vectors; Rotate is RotateMany.
   template <class TApply, class TRotate>
   void Apply(TApply ApplyGroups, TRotate Rotate) {
-    for (std::size_t p = FN - 1; p <= FN; ++p) FRowStart[p] = FS.size();
-    if (FS.empty()) return;
-    // Once a parameter was not finite the vectors may hold NaN or ±∞, which
-    // s = τ = 0 would change.
-    FGrouped = FGrouped && std::all_of(FS.begin(), FS.end(), [](double x) { return std::isfinite(x); }) &&
-               std::all_of(FTau.begin(), FTau.end(), [](double x) { return std::isfinite(x); });
-    if (!FGrouped) {
-      std::vector<double*> cols(FQ.size());
-      for (std::size_t k = 0; k < FQ.size(); ++k) cols[k] = Col(FQ[k]);
-      for (std::size_t p = 0; p + 1 < FN; ++p) {
-        const std::size_t k0 = FRowStart[p], k1 = FRowStart[p + 1];
-        if (k1 > k0)
-          Rotate(Col(static_cast<int>(p)), cols.data() + k0, FS.data() + k0, FTau.data() + k0, static_cast<int>(k1 - k0),
-                 0, FLd);
-      }
+    FGrouped = FGrouped && FSweepFinite;
+    if (FGrouped) {
+      ApplyGroups(FSched, FLd, std::size_t{0}, FLd);
       return;
     }
-    Build();
-    ApplyGroups(FSched, std::size_t{0}, FLd);
+    for (const TVectorGroup& g : FSched.Groups) {
+      const auto one = [&](int i, double* q, double S, double Tau) {
+        double* cols[1] = {q};
+        Rotate(g.Cols[i], cols, &S, &Tau, 1, std::size_t{0}, FLd);
+      };
+      for (std::size_t k = g.Pair0; k < g.Pair1; ++k) {
+        const TGroupPair& pr = FSched.Pairs[k];
+        one(pr.I, g.Cols[pr.J], pr.S, pr.Tau);
+      }
+      for (std::size_t k = g.Step0; k < g.Step1; ++k) {
+        const TGroupStep& st = FSched.Steps[k];
+        for (int i = 0; i < kGroup; ++i)
+          if (st.Made >> i & 1) one(i, Col(st.Q), st.S[i], st.Tau[i]);
+      }
+    }
   }
 
  private:
   double* Col(int k) noexcept { return FVec + static_cast<std::size_t>(k) * FLd; }
-  void Build() {
-    FSched.Groups.clear();
-    FSched.Pairs.clear();
-    FSched.Steps.clear();
+  // The group of rows P0..P0+Rows−1, from the rotations held.
+  void Build(int P0, int Rows) {
     const int n = static_cast<int>(FN);
-    // Row p0 + i's rotations not yet scheduled: at[i]..end[i]−1.
+    const auto finite = [](double x) { return std::isfinite(x); };
+    FSweepFinite = FSweepFinite && std::all_of(FS.begin(), FS.begin() + FSize, finite) &&
+                   std::all_of(FTau.begin(), FTau.begin() + FSize, finite);
+    // Row P0 + i's rotations not yet scheduled: at[i]..end[i]−1.
     std::size_t at[kGroup], end[kGroup];
-    for (int p0 = 0; p0 + 1 < n; p0 += kGroup) {
-      TVectorGroup g;
-      for (int i = 0; i < kGroup; ++i) {
-        g.Cols[i] = p0 + i < n ? Col(p0 + i) : FScratch.data();
-        const bool rotates = p0 + i + 1 < n;
-        at[i] = rotates ? FRowStart[p0 + i] : 0;
-        end[i] = rotates ? FRowStart[p0 + i + 1] : 0;
-      }
-      // Partners inside the group first: q = p0+1..p0+kGroup−1.
-      g.Pair0 = FSched.Pairs.size();
-      for (int j = 1; j < kGroup && p0 + j < n; ++j)
-        for (int i = 0; i < j; ++i)
-          if (at[i] < end[i] && FQ[at[i]] == p0 + j) {
-            FSched.Pairs.push_back({i, j, FS[at[i]], FTau[at[i]]});
-            ++at[i];
-          }
-      g.Pair1 = FSched.Pairs.size();
-      g.Step0 = FSched.Steps.size();
-      for (int q = p0 + kGroup; q < n; ++q) {
-        TGroupStep st{Col(q), {}, {}};
-        bool any = false;
-        for (int i = 0; i < kGroup; ++i)
-          if (at[i] < end[i] && FQ[at[i]] == q) {
-            st.S[i] = FS[at[i]];
-            st.Tau[i] = FTau[at[i]];
-            ++at[i];
-            any = true;
-          }
-        if (any) FSched.Steps.push_back(st);
-      }
-      g.Step1 = FSched.Steps.size();
-      FSched.Groups.push_back(g);
+    TVectorGroup g;
+    for (int i = 0; i < kGroup; ++i) {
+      g.Cols[i] = P0 + i < n ? Col(P0 + i) : FScratch.data();
+      at[i] = i < Rows ? FRowStart[i] : 0;
+      end[i] = i < Rows ? FRowEnd[i] : 0;
     }
+    // Partners inside the group first: q = P0+1..P0+kGroup−1.
+    g.Pair0 = FSched.Pairs.size();
+    for (int j = 1; j < kGroup && P0 + j < n; ++j)
+      for (int i = 0; i < j; ++i)
+        if (at[i] < end[i] && FQ[at[i]] == P0 + j) {
+          FSched.Pairs.push_back({i, j, FS[at[i]], FTau[at[i]]});
+          ++at[i];
+        }
+    g.Pair1 = FSched.Pairs.size();
+    g.Step0 = FSched.Steps.size();
+    for (int q = P0 + kGroup; q < n; ++q) {
+      TGroupStep st{q, 0, {}, {}};
+      for (int i = 0; i < kGroup; ++i)
+        if (at[i] < end[i] && FQ[at[i]] == q) {
+          st.S[i] = FS[at[i]];
+          st.Tau[i] = FTau[at[i]];
+          st.Made |= 1u << i;
+          ++at[i];
+        }
+      if (st.Made != 0) FSched.Steps.push_back(st);
+    }
+    g.Step1 = FSched.Steps.size();
+    FSched.Groups.push_back(g);
   }
   std::size_t FN, FLd;
   double* FVec;
   std::vector<double> FS, FTau;
   std::vector<int> FQ;
-  std::vector<std::size_t> FRowStart;
+  std::size_t FSize = 0;
+  std::size_t FRowStart[kGroup] = {}, FRowEnd[kGroup] = {};
   std::vector<double> FScratch;
   TGroupSchedule FSched;
-  bool FGrouped = true;
+  bool FSweepFinite = true, FGrouped = true;
 };
 
 // What the sweeps work on; the sweeps themselves are compiled once per
