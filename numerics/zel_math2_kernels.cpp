@@ -232,6 +232,7 @@ struct TJacobiState {
 #define ZEL_M2_VU 1
 #define ZEL_M2_PR 2
 #define ZEL_M2_PC 1
+#define ZEL_M2_PK 16
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -241,6 +242,7 @@ struct TJacobiState {
 #undef ZEL_M2_VU
 #undef ZEL_M2_PR
 #undef ZEL_M2_PC
+#undef ZEL_M2_PK
 
 #define ZEL_M2_NS m2avx2
 #define ZEL_M2_TARGET __attribute__((target("avx2")))
@@ -250,6 +252,7 @@ struct TJacobiState {
 #define ZEL_M2_VU 1
 #define ZEL_M2_PR 2
 #define ZEL_M2_PC 1
+#define ZEL_M2_PK 16
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -259,6 +262,7 @@ struct TJacobiState {
 #undef ZEL_M2_VU
 #undef ZEL_M2_PR
 #undef ZEL_M2_PC
+#undef ZEL_M2_PK
 
 #define ZEL_M2_NS m2avx512
 #define ZEL_M2_TARGET __attribute__((target("avx512f")))
@@ -266,8 +270,9 @@ struct TJacobiState {
 #define ZEL_M2_U 8
 #define ZEL_M2_RU 3
 #define ZEL_M2_VU 2
-#define ZEL_M2_PR 2
+#define ZEL_M2_PR 8
 #define ZEL_M2_PC 1
+#define ZEL_M2_PK 4
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
@@ -277,6 +282,7 @@ struct TJacobiState {
 #undef ZEL_M2_VU
 #undef ZEL_M2_PR
 #undef ZEL_M2_PC
+#undef ZEL_M2_PK
 
 namespace {
 
