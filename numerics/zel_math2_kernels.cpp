@@ -269,7 +269,7 @@ struct TJacobiState {
 #define ZEL_M2_W 8
 #define ZEL_M2_U 8
 #define ZEL_M2_RU 3
-#define ZEL_M2_VU 2
+#define ZEL_M2_VU 3
 #define ZEL_M2_PR 8
 #define ZEL_M2_PC 1
 #define ZEL_M2_PK 4
