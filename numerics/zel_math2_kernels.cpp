@@ -62,8 +62,8 @@ class TStepper {
 // is done.
 //
 // Every row of the eigenvector matrix sees the rotations independently of
-// the others, so a few rows of all vectors (they stay in the first-level
-// cache) take the whole sweep before the next few. The rotations of kGroup
+// the others, so a few rows of all vectors (they stay in the nearest
+// caches) take the whole sweep before the next few. The rotations of kGroup
 // consecutive rows p are taken partner by partner: for each q, those of
 // (p, q), (p+1, q), ... in turn. This keeps every vector's sequence of
 // rotations (the only other pairs of rotations that share a vector are
