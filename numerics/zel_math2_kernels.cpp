@@ -7,7 +7,7 @@
 // column-major, each element in one place (the lower triangle is not used):
 //  - during the sweep of row p (q = p+1..n−1) line p is gathered into a
 //    contiguous array and scattered back when the row is done;
-//  - the partners q are taken in blocks of 16. The block's mutual elements
+//  - the partners q are taken in blocks of 8. The block's mutual elements
 //    are rotated in a small array, one rotation after the other, which
 //    yields every rotation's parameters; then the rest of the partners'
 //    lines is rotated against line p: above the block their elements lie

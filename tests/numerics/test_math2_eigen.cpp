@@ -251,9 +251,9 @@ TEST(Math2Eigen, TextbookLoopBitForBitOnEveryInstructionSet) {
   const detail::TMatIsa saved = detail::MatKernelIsa();
   for (const auto isa : {detail::TMatIsa::Sse2, detail::TMatIsa::Avx2, detail::TMatIsa::Avx512}) {
     detail::SetMatKernelIsa(isa);
-    // Sizes around the partner blocks of 16 (a last block of one column at
-    // 129); at 75 two thirds of the pairs are exact zeros, so that blocks
-    // rotate only some of their partners or none.
+    // Sizes around the partner blocks and register widths (a last block of
+    // one column at 9, 17 and 129); at 75 two thirds of the pairs are exact
+    // zeros, so that blocks rotate only some of their partners or none.
     for (const int n : {1, 2, 3, 9, 17, 40, 71, 75, 100, 129}) {
       auto a = RandomSymmetric(n, 100 + n);
       if (n == 75)
