@@ -105,6 +105,7 @@ class TRotationLog {
   TRotationLog(std::size_t N, std::size_t Ld, double* Vec)
       : FN(N), FLd(Ld), FVec(Vec), FScratch(Ld, 0.0) {
     FSched.Vec = Vec;
+    FSched.Steps.reserve(N * N / (2 * kGroup) + N);
     const std::size_t most = kGroup * N;
     FS.resize(most);
     FTau.resize(most);
@@ -186,19 +187,24 @@ class TRotationLog {
           ++at[i];
         }
     g.Pair1 = FSched.Pairs.size();
-    g.Step0 = FSched.Steps.size();
-    for (int q = P0 + kGroup; q < n; ++q) {
-      TGroupStep st{q, 0, {}, {}};
-      for (int i = 0; i < kGroup; ++i)
-        if (at[i] < end[i] && FQ[at[i]] == q) {
-          st.S[i] = FS[at[i]];
-          st.Tau[i] = FTau[at[i]];
-          st.Made |= 1u << i;
-          ++at[i];
-        }
-      if (st.Made != 0) FSched.Steps.push_back(st);
-    }
-    g.Step1 = FSched.Steps.size();
+    // Then a step per partner q = P0+kGroup..n−1, those without rotations
+    // dropped.
+    std::vector<TGroupStep>& steps = FSched.Steps;
+    g.Step0 = steps.size();
+    const int first = P0 + kGroup, m = std::max(0, n - first);
+    steps.resize(g.Step0 + static_cast<std::size_t>(m));
+    for (int k = 0; k < m; ++k) steps[g.Step0 + static_cast<std::size_t>(k)].Q = first + k;
+    for (int i = 0; i < kGroup; ++i)
+      for (std::size_t e = at[i]; e < end[i]; ++e) {
+        TGroupStep& st = steps[g.Step0 + static_cast<std::size_t>(FQ[e] - first)];
+        st.S[i] = FS[e];
+        st.Tau[i] = FTau[e];
+        st.Made |= 1u << i;
+      }
+    steps.erase(std::remove_if(steps.begin() + static_cast<std::ptrdiff_t>(g.Step0), steps.end(),
+                               [](const TGroupStep& st) { return st.Made == 0; }),
+                steps.end());
+    g.Step1 = steps.size();
     FSched.Groups.push_back(g);
   }
   std::size_t FN, FLd;
