@@ -228,67 +228,48 @@ struct TJacobiState {
   double* Vec = nullptr;
 };
 
+// Register counts of the kernels per register width W, found by measuring:
+// the most registers a run of rotations of contiguous lines takes at a time,
+// the registers of columns per tile right of a block, the registers of
+// vector rows per block of eigenvector rows, and a piece of a block's work
+// done between two steps of the next chain (registers of rows by rotations
+// above the block, registers of columns right of it).
+struct TKernelTuning {
+  std::size_t MaxChunk, RightRegs, VectorRegs, PieceRows, PieceCols;
+  int PieceRots;
+};
+
+constexpr TKernelTuning KernelTuning(std::size_t W) {
+  return W == 8   ? TKernelTuning{8, 3, 3, 8, 1, 4}
+         : W == 4 ? TKernelTuning{6, 2, 1, 2, 1, 16}
+                  : TKernelTuning{6, 4, 1, 2, 1, 16};
+}
+
 }  // namespace
 
 #define ZEL_M2_NS m2sse2
 #define ZEL_M2_TARGET
 #define ZEL_M2_W 2
-#define ZEL_M2_U 6
-#define ZEL_M2_RU 4
-#define ZEL_M2_VU 1
-#define ZEL_M2_PR 2
-#define ZEL_M2_PC 1
-#define ZEL_M2_PK 16
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
-#undef ZEL_M2_U
-#undef ZEL_M2_RU
-#undef ZEL_M2_VU
-#undef ZEL_M2_PR
-#undef ZEL_M2_PC
-#undef ZEL_M2_PK
 
 #define ZEL_M2_NS m2avx2
 #define ZEL_M2_TARGET __attribute__((target("avx2")))
 #define ZEL_M2_W 4
-#define ZEL_M2_U 6
-#define ZEL_M2_RU 2
-#define ZEL_M2_VU 1
-#define ZEL_M2_PR 2
-#define ZEL_M2_PC 1
-#define ZEL_M2_PK 16
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
-#undef ZEL_M2_U
-#undef ZEL_M2_RU
-#undef ZEL_M2_VU
-#undef ZEL_M2_PR
-#undef ZEL_M2_PC
-#undef ZEL_M2_PK
 
 #define ZEL_M2_NS m2avx512
 #define ZEL_M2_TARGET __attribute__((target("avx512f")))
 #define ZEL_M2_W 8
-#define ZEL_M2_U 8
-#define ZEL_M2_RU 3
-#define ZEL_M2_VU 3
-#define ZEL_M2_PR 8
-#define ZEL_M2_PC 1
-#define ZEL_M2_PK 4
 #include "zel_math2_kernels_simd.inc"
 #undef ZEL_M2_NS
 #undef ZEL_M2_TARGET
 #undef ZEL_M2_W
-#undef ZEL_M2_U
-#undef ZEL_M2_RU
-#undef ZEL_M2_VU
-#undef ZEL_M2_PR
-#undef ZEL_M2_PC
-#undef ZEL_M2_PK
 
 namespace {
 
